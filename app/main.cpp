@@ -1,0 +1,18 @@
+// Countdown 3000: how long until 1 January 3000, in the title bar of a tiny window.
+#include <QApplication>
+
+#include "runtime/local_clock.h"
+#include "runtime/run_time_error.h"
+#include "window/fmain.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("countdown3000"));
+  QApplication::setApplicationVersion(QStringLiteral(COUNTDOWN3000_VERSION));
+
+  fMain window(countdown::runtime::LocalNow);
+  countdown::runtime::RunHandler([&window] { window.Form_Load(); });
+  if (countdown::runtime::Stopped()) return countdown::runtime::kRunTimeErrorExitStatus;
+  window.show();
+  return QApplication::exec();
+}

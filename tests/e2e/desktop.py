@@ -1,0 +1,211 @@
+"""A real X desktop for end-to-end tests: Xvfb, openbox, the installed program, and the X tools
+a person's actions go through (xdotool for keys and the mouse, xprop and xwininfo for reading)."""
+
+import glob
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+from datetime import date, datetime, timedelta
+
+PROGRAM = os.environ.get("COUNTDOWN3000", "countdown3000")
+ARTIFACTS = os.environ.get("COUNTDOWN3000_ARTIFACTS", tempfile.gettempdir())
+UNITS = ["s", "n", "h", "ww", "d", "m", "yyyy"]
+TARGET = datetime(3000, 1, 1)
+
+
+def expected_count(unit, wall):
+    """Calendar boundaries of `unit` crossed from the wall-clock time `wall` to 1 January 3000,
+    worked out from Python's own calendar."""
+    if unit == "yyyy":
+        return TARGET.year - wall.year
+    if unit == "m":
+        return (TARGET.year - wall.year) * 12 + TARGET.month - wall.month
+    if unit == "ww":
+        first, last = sorted((wall.date(), TARGET.date()))
+        # weekday() 6 is Sunday: count the Sundays after the earlier date up to the later one.
+        step = (6 - first.weekday()) % 7 or 7
+        sundays = len(range((first + timedelta(step)).toordinal(), last.toordinal() + 1, 7))
+        return sundays if wall.date() <= TARGET.date() else -sundays
+    start = {
+        "d": wall.replace(hour=0, minute=0, second=0),
+        "h": wall.replace(minute=0, second=0),
+        "n": wall.replace(second=0),
+        "s": wall,
+    }[unit]
+    size = {"d": timedelta(days=1), "h": timedelta(hours=1), "n": timedelta(minutes=1),
+            "s": timedelta(seconds=1)}[unit]
+    return (TARGET - start) // size
+
+
+def run(*args, **kwargs):
+    return subprocess.run(args, check=True, capture_output=True, text=True, **kwargs).stdout
+
+
+def wait_for(what, probe, timeout=10.0, interval=0.05):
+    """Polls probe() until it returns something truthy; fails with `what` after timeout."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = probe()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out waiting for {what}")
+        time.sleep(interval)
+
+
+class FakeClock:
+    """A clock for the program, set by writing libfaketime's timestamp file. Each time is frozen
+    until the next one is set; `ticking` lets it run on from the given moment."""
+
+    def __init__(self, directory):
+        self.path = os.path.join(directory, "faketime")
+        library = glob.glob("/usr/lib/*/faketime/libfaketime.so.1")
+        assert library, "libfaketime is not installed"
+        self.env = {
+            "LD_PRELOAD": library[0],
+            "FAKETIME_TIMESTAMP_FILE": self.path,
+            "FAKETIME_FMT": "%s",
+            "FAKETIME_NO_CACHE": "1",
+            # The toolkit's timers run on the monotonic clock, which keeps real time.
+            "FAKETIME_DONT_FAKE_MONOTONIC": "1",
+        }
+
+    def set(self, epoch_seconds, ticking=False):
+        with open(self.path + ".new", "w") as f:
+            f.write(("@" if ticking else "") + str(int(epoch_seconds)) + "\n")
+        os.replace(self.path + ".new", self.path)
+
+
+class Desktop:
+    """Xvfb with openbox on a display of its own, and the program on it."""
+
+    def __init__(self, width=1024, height=768, dpi=96, tz="Asia/Tokyo"):
+        self.dir = tempfile.mkdtemp(prefix="countdown3000-e2e-")
+        self.tz = tz
+        self.processes = []
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{width}x{height}x24",
+             "-dpi", str(dpi), "-nolisten", "tcp"],
+            pass_fds=[write_fd], stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as pipe:
+            self.display = ":" + pipe.readline().strip()
+        self.env = dict(os.environ, DISPLAY=self.display, TZ=tz, XDG_RUNTIME_DIR=self.dir,
+                        LANG="C.UTF-8")
+        self.env.pop("QT_QPA_PLATFORM", None)
+        # openbox runs its --startup command once it manages windows; before that a new window
+        # may go unmanaged.
+        ready = os.path.join(self.dir, "openbox-ready")
+        self.openbox = self.spawn(["openbox", "--sm-disable", "--startup", f"touch {ready}"],
+                                  stderr=subprocess.DEVNULL)
+        wait_for("openbox", lambda: os.path.exists(ready))
+        self.clock = FakeClock(self.dir)
+
+    def x(self, *args):
+        return subprocess.run(args, env=self.env, capture_output=True, text=True).stdout
+
+    def spawn(self, args, env=None, **kwargs):
+        process = subprocess.Popen(args, env=env or self.env, **kwargs)
+        self.processes.append(process)
+        return process
+
+    def close(self):
+        for process in reversed(self.processes + [self.xvfb]):
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+            for pipe in (process.stdout, process.stderr):
+                if pipe:
+                    pipe.close()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+    def wall_clock(self, epoch_seconds):
+        """The local wall-clock time of an epoch second in this desktop's time zone."""
+        from zoneinfo import ZoneInfo
+        return datetime.fromtimestamp(epoch_seconds, ZoneInfo(self.tz)).replace(tzinfo=None)
+
+    def start(self, fake_time=None, extra_env=None):
+        """Starts the program, on a frozen fake clock if fake_time (epoch seconds) is given, and
+        waits for its window."""
+        env = dict(self.env, **(extra_env or {}))
+        if fake_time is not None:
+            self.clock.set(fake_time)
+            env.update(self.clock.env)
+        process = self.spawn([PROGRAM], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                             text=True)
+        return Window(self, process)
+
+    def screenshot(self, name, geometry=None):
+        path = os.path.join(ARTIFACTS, name)
+        os.makedirs(ARTIFACTS, exist_ok=True)
+        subprocess.run(["import", "-window", "root", path], env=self.env, check=True)
+        if geometry:
+            x, y, w, h = geometry
+            subprocess.run(["convert", path, "-crop", f"{w}x{h}+{x}+{y}", "+repage", path],
+                           check=True)
+        return path
+
+
+class Window:
+    """The program's window, seen and driven from outside through X."""
+
+    def __init__(self, desktop, process):
+        self.desktop = desktop
+        self.process = process
+
+        def find():
+            if process.poll() is not None:
+                raise AssertionError(f"the program ended with {process.returncode}: "
+                                     f"{process.stderr.read()}")
+            ids = desktop.x("xdotool", "search", "--onlyvisible", "--pid", str(process.pid))
+            return ids.split()[0] if ids.split() else None
+
+        self.id = wait_for("the program's window", find)
+
+    def title(self):
+        out = self.desktop.x("xprop", "-id", self.id, "-notype", "_NET_WM_NAME")
+        return out.split("=", 1)[1].strip().strip('"') if "=" in out else None
+
+    def wait_title(self, expected, timeout=5.0):
+        """Waits until the title reads `expected`, and fails with the last title seen if not."""
+        seen = []
+
+        def probe():
+            seen.append(self.title())
+            return seen[-1] == str(expected)
+
+        try:
+            wait_for(f"title {expected}", probe, timeout)
+        except AssertionError:
+            raise AssertionError(f"title is {seen[-1]!r}, expected {expected!r}") from None
+
+    def activate(self):
+        self.desktop.x("xdotool", "windowactivate", "--sync", self.id)
+
+    def key(self, *keys):
+        self.desktop.x("xdotool", "key", "--delay", "50", *keys)
+
+    def frame_geometry(self):
+        """The window's outer edges, title bar and borders included: (left, top, width, height)
+        in pixels."""
+        info = self.desktop.x("xwininfo", "-id", self.id)
+        field = {k.strip(): v.strip() for k, v in
+                 (line.split(":", 1) for line in info.splitlines() if ":" in line)}
+        extents = self.desktop.x("xprop", "-id", self.id, "-notype", "_NET_FRAME_EXTENTS")
+        left, right, top, bottom = (int(v) for v in extents.split("=", 1)[1].split(","))
+        return (int(field["Absolute upper-left X"]) - left,
+                int(field["Absolute upper-left Y"]) - top,
+                int(field["Width"]) + left + right, int(field["Height"]) + top + bottom)
