@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -10,6 +11,7 @@
 
 #include "runtime/run_time_error.h"
 #include "window/fmain.h"
+#include "window/geometry.h"
 
 using countdown::LocalDateTime;
 
@@ -99,6 +101,70 @@ class WindowTest : public QObject {
     tick({2999, 12, 31, 23, 59, 59}, u"1"_qs);
     tick({3000, 1, 1, 0, 0, 0}, u"0"_qs);
     tick({3000, 1, 1, 0, 0, 1}, u"-1"_qs);
+  }
+
+  // The offscreen platform draws a 2-pixel frame; the rules measure the window with it.
+  static QMargins frameOf(const QWidget& window) {
+    const QRect outer = window.frameGeometry();
+    const QRect inner = window.geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+  }
+
+  void opensCollapsedAtTheCornerOfTheCreatedWindow() {
+    fMain window(clock());
+    window.Form_Load();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QMargins frame = frameOf(window);
+    QVERIFY(frame.top() > 0);
+    const QRect screen = window.screen()->geometry();
+    const auto twips = [](int pixels) { return static_cast<float>(pixels * 15); };
+    const int left = countdown::geometry::CentredEdge(
+        twips(screen.width()), twips(4680 / 15 + frame.left() + frame.right()));
+    const int top = countdown::geometry::CentredEdge(
+        twips(screen.height()), twips(3195 / 15 + frame.top() + frame.bottom()));
+    QCOMPARE(window.frameGeometry(),
+             QRect(qRound(left / 15.0), qRound(top / 15.0), 1725 / 15, 405 / 15));
+    QCOMPARE(window.Combo->geometry(), QRect(0, -1, 107, 20));
+  }
+
+  void resizingKeepsToTheSizeRules_data() {
+    QTest::addColumn<QSize>("asked");  // outer sizes in pixels, 15 twips each
+    QTest::addColumn<QSize>("kept");
+    QTest::newRow("taller than the combo box") << QSize(115, 67) << QSize(115, 46);
+    QTest::newRow("lower than the title bar") << QSize(115, 7) << QSize(115, 27);
+    QTest::newRow("wider") << QSize(300, 30) << QSize(115, 30);
+    QTest::newRow("narrower and lower") << QSize(20, 10) << QSize(115, 27);
+    QTest::newRow("the largest") << QSize(115, 46) << QSize(115, 46);
+    QTest::newRow("the smallest") << QSize(115, 27) << QSize(115, 27);
+  }
+
+  void resizingKeepsToTheSizeRules() {
+    QFETCH(QSize, asked);
+    QFETCH(QSize, kept);
+    fMain window(clock());
+    window.Form_Load();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QMargins frame = frameOf(window);
+    window.resize(asked.shrunkBy(frame));
+    QCOMPARE(window.frameGeometry().size(), kept);
+  }
+
+  void maximizingAndRestoringKeepsTheRules() {
+    fMain window(clock());
+    window.Form_Load();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.showMaximized();
+    QTRY_VERIFY(window.isMaximized());
+    window.showNormal();
+    QTRY_VERIFY(!window.isMaximized());
+    QCOMPARE(window.frameGeometry().width(), 115);
+    QVERIFY2(window.frameGeometry().height() >= 27 && window.frameGeometry().height() <= 46,
+             qPrintable(QString::number(window.frameGeometry().height())));
+    QCOMPARE(window.windowTitle(), u"30706972185"_qs);
   }
 
   // Runs last: a run-time error ends the program, and the run-time layer stays stopped.

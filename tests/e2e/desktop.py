@@ -81,7 +81,7 @@ class FakeClock:
 class Desktop:
     """Xvfb with openbox on a display of its own, and the program on it."""
 
-    def __init__(self, width=1024, height=768, dpi=96, tz="Asia/Tokyo"):
+    def __init__(self, width=1024, height=768, dpi=96, tz="Asia/Tokyo", title_font_size=None):
         self.dir = tempfile.mkdtemp(prefix="countdown3000-e2e-")
         self.tz = tz
         self.processes = []
@@ -99,8 +99,15 @@ class Desktop:
         # openbox runs its --startup command once it manages windows; before that a new window
         # may go unmanaged.
         ready = os.path.join(self.dir, "openbox-ready")
-        self.openbox = self.spawn(["openbox", "--sm-disable", "--startup", f"touch {ready}"],
-                                  stderr=subprocess.DEVNULL)
+        config = []
+        if title_font_size:  # a theme with a taller title bar
+            with open("/etc/xdg/openbox/rc.xml") as f:
+                rc = f.read().replace("<size>8</size>", f"<size>{title_font_size}</size>")
+            config = ["--config-file", os.path.join(self.dir, "rc.xml")]
+            with open(config[1], "w") as f:
+                f.write(rc)
+        self.openbox = self.spawn(["openbox", "--sm-disable", "--startup", f"touch {ready}",
+                                   *config], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_for("openbox", lambda: os.path.exists(ready))
         self.clock = FakeClock(self.dir)
 
@@ -198,14 +205,49 @@ class Window:
     def key(self, *keys):
         self.desktop.x("xdotool", "key", "--delay", "50", *keys)
 
-    def frame_geometry(self):
-        """The window's outer edges, title bar and borders included: (left, top, width, height)
-        in pixels."""
+    def client_geometry(self):
+        """The client area: (left, top, width, height) in pixels."""
         info = self.desktop.x("xwininfo", "-id", self.id)
         field = {k.strip(): v.strip() for k, v in
                  (line.split(":", 1) for line in info.splitlines() if ":" in line)}
+        return tuple(int(field[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y",
+                                              "Width", "Height"))
+
+    def frame_extents(self):
+        """The frame the window manager draws: (left, right, top, bottom) in pixels."""
         extents = self.desktop.x("xprop", "-id", self.id, "-notype", "_NET_FRAME_EXTENTS")
-        left, right, top, bottom = (int(v) for v in extents.split("=", 1)[1].split(","))
-        return (int(field["Absolute upper-left X"]) - left,
-                int(field["Absolute upper-left Y"]) - top,
-                int(field["Width"]) + left + right, int(field["Height"]) + top + bottom)
+        return tuple(int(v) for v in extents.split("=", 1)[1].split(","))
+
+    def frame_geometry(self):
+        """The window's outer edges, title bar and borders included: (left, top, width, height)
+        in pixels."""
+        x, y, width, height = self.client_geometry()
+        left, right, top, bottom = self.frame_extents()
+        return x - left, y - top, width + left + right, height + top + bottom
+
+    def wait_geometry(self, expected, timeout=3.0):
+        """Waits until the outer (left, top, width, height) matches `expected`, where None
+        matches anything; fails with the last geometry seen."""
+        seen = []
+
+        def probe():
+            seen.append(self.frame_geometry())
+            return all(e is None or e == s for e, s in zip(expected, seen[-1]))
+
+        try:
+            wait_for(f"geometry {expected}", probe, timeout)
+        except AssertionError:
+            raise AssertionError(f"geometry is {seen[-1]}, expected {expected}") from None
+        return seen[-1]
+
+    def state(self):
+        return self.desktop.x("xprop", "-id", self.id, "-notype", "_NET_WM_STATE")
+
+    def cpu_seconds(self):
+        """User and system time the program has used so far."""
+        with open(f"/proc/{self.process.pid}/stat") as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+    def mouse(self, *actions):
+        self.desktop.x("xdotool", *actions)
