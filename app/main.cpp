@@ -9,6 +9,7 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("countdown3000"));
   QApplication::setApplicationVersion(QStringLiteral(COUNTDOWN3000_VERSION));
+  QGuiApplication::setDesktopFileName(QStringLiteral(COUNTDOWN3000_APP_ID));
 
   fMain window(countdown::runtime::LocalNow);
   countdown::runtime::RunHandler([&window] { window.Form_Load(); });

@@ -144,14 +144,14 @@ class Desktop:
         from zoneinfo import ZoneInfo
         return datetime.fromtimestamp(epoch_seconds, ZoneInfo(self.tz)).replace(tzinfo=None)
 
-    def start(self, fake_time=None, extra_env=None):
+    def start(self, fake_time=None, extra_env=None, program=PROGRAM):
         """Starts the program, on a frozen fake clock if fake_time (epoch seconds) is given, and
         waits for its window."""
         env = dict(self.env, **(extra_env or {}))
         if fake_time is not None:
             self.clock.set(fake_time)
             env.update(self.clock.env)
-        process = self.spawn([PROGRAM], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+        process = self.spawn([program], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                              text=True)
         return Window(self, process)
 

@@ -1,0 +1,19 @@
+# Build everything the way a security-minded distribution does: position-independent
+# executables, full RELRO with immediate binding, stack protector, _FORTIFY_SOURCE, and
+# control-flow protection where the compiler offers it.
+include(CheckCXXCompilerFlag)
+include(CheckPIESupported)
+
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+check_pie_supported(LANGUAGES CXX)
+
+if(NOT MSVC)
+  add_compile_options(-fstack-protector-strong)
+  # _FORTIFY_SOURCE only works in optimized builds, and says so in a warning otherwise.
+  add_compile_definitions($<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
+  check_cxx_compiler_flag(-fcf-protection=full HAVE_CF_PROTECTION)
+  if(HAVE_CF_PROTECTION)
+    add_compile_options(-fcf-protection=full)
+  endif()
+  add_link_options(LINKER:-z,relro LINKER:-z,now LINKER:-z,noexecstack)
+endif()
