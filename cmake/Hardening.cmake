@@ -9,8 +9,11 @@ check_pie_supported(LANGUAGES CXX)
 
 if(NOT MSVC)
   add_compile_options(-fstack-protector-strong)
-  # _FORTIFY_SOURCE only works in optimized builds, and says so in a warning otherwise.
-  add_compile_definitions($<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
+  # _FORTIFY_SOURCE only works in optimized builds, and says so in a warning otherwise. Under
+  # AddressSanitizer its checks would stand in the way of the sanitizer's own.
+  if(NOT COUNTDOWN_SANITIZE)
+    add_compile_definitions($<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
+  endif()
   check_cxx_compiler_flag(-fcf-protection=full HAVE_CF_PROTECTION)
   if(HAVE_CF_PROTECTION)
     add_compile_options(-fcf-protection=full)

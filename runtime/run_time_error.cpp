@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QString>
-#include <iostream>
+#include <cstdio>
 #include <iterator>
 
 namespace countdown::runtime {
@@ -14,10 +14,15 @@ bool stopped = false;
 bool Stopped() noexcept { return stopped; }
 
 void ReportRunTimeError(std::string_view message) noexcept {
-  // Set first: while the message box is open its event loop still delivers timer ticks, and
-  // they must find the program stopped.
+  // The first error ends the program. A handler that ran nested inside another (a selection
+  // made by Form_Load, say) returns into it, and the outer handler may fail the same way: that
+  // is the same error, not a second one.
+  if (stopped) return;
+  // Set before the message box opens: its event loop still delivers timer ticks, and they must
+  // find the program stopped.
   stopped = true;
-  std::cerr << "countdown3000: run-time error: " << message << std::endl;
+  std::fprintf(stderr, "countdown3000: run-time error: %.*s\n", static_cast<int>(message.size()),
+               message.data());
   if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
     QMessageBox::critical(nullptr, QStringLiteral("Countdown 3000"),
                           QStringLiteral("Run-time error:\n\n") +

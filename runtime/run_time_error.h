@@ -13,7 +13,8 @@ namespace countdown::runtime {
 inline constexpr int kRunTimeErrorExitStatus = 70;
 
 // Reports a run-time error on standard error and in a message box, then asks the event loop to
-// end with kRunTimeErrorExitStatus. From then on Stopped() is true and no handler runs again.
+// end with kRunTimeErrorExitStatus. From then on Stopped() is true, no handler starts again, and
+// later reports are dropped.
 void ReportRunTimeError(std::string_view message) noexcept;
 
 // Whether a run-time error has ended the program.

@@ -3,6 +3,7 @@ a person's actions go through (xdotool for keys and the mouse, xprop and xwininf
 
 import glob
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -12,6 +13,8 @@ from datetime import date, datetime, timedelta
 PROGRAM = os.environ.get("COUNTDOWN3000", "countdown3000")
 ARTIFACTS = os.environ.get("COUNTDOWN3000_ARTIFACTS", tempfile.gettempdir())
 UNITS = ["s", "n", "h", "ww", "d", "m", "yyyy"]
+# What AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer print when they find something.
+SANITIZER_REPORT = re.compile(r"ERROR: (Address|Leak)Sanitizer|runtime error:")
 TARGET = datetime(3000, 1, 1)
 
 
@@ -73,13 +76,22 @@ class FakeClock:
         }
 
     def set(self, epoch_seconds, ticking=False):
+        self._write(("@" if ticking else "") + str(int(epoch_seconds)))
+
+    def set_offset(self, seconds):
+        """Runs the clock on, `seconds` away from the real one."""
+        self._write(f"{int(seconds):+d}")
+
+    def _write(self, text):
         with open(self.path + ".new", "w") as f:
-            f.write(("@" if ticking else "") + str(int(epoch_seconds)) + "\n")
+            f.write(text + "\n")
         os.replace(self.path + ".new", self.path)
 
 
 class Desktop:
     """Xvfb with openbox on a display of its own, and the program on it."""
+
+    program = PROGRAM
 
     def __init__(self, width=1024, height=768, dpi=96, tz="Asia/Tokyo", title_font_size=None):
         self.dir = tempfile.mkdtemp(prefix="countdown3000-e2e-")
@@ -120,6 +132,7 @@ class Desktop:
         return process
 
     def close(self):
+        findings = []
         for process in reversed(self.processes + [self.xvfb]):
             if process.poll() is None:
                 process.terminate()
@@ -128,10 +141,15 @@ class Desktop:
                 except subprocess.TimeoutExpired:
                     process.kill()
                     process.wait()
+            if process.stderr:
+                output = process.stderr.read()
+                findings += [line for line in output.splitlines() if SANITIZER_REPORT.search(line)]
             for pipe in (process.stdout, process.stderr):
                 if pipe:
                     pipe.close()
         shutil.rmtree(self.dir, ignore_errors=True)
+        if findings:
+            raise AssertionError("sanitizer findings:\n" + "\n".join(findings))
 
     def __enter__(self):
         return self
@@ -139,21 +157,29 @@ class Desktop:
     def __exit__(self, *exc):
         self.close()
 
+    def set_clock(self, epoch_seconds):
+        """Sets the program's clock: frozen at the moment, or running on from it when the moment
+        lies before 1970, which libfaketime only takes as an offset from the real clock."""
+        if epoch_seconds >= 0:
+            self.clock.set(epoch_seconds)
+        else:
+            self.clock.set_offset(epoch_seconds - time.time())
+
     def wall_clock(self, epoch_seconds):
         """The local wall-clock time of an epoch second in this desktop's time zone."""
         from zoneinfo import ZoneInfo
         return datetime.fromtimestamp(epoch_seconds, ZoneInfo(self.tz)).replace(tzinfo=None)
 
-    def start(self, fake_time=None, extra_env=None, program=PROGRAM):
+    def start(self, fake_time=None, program=PROGRAM, wrapper=()):
         """Starts the program, on a frozen fake clock if fake_time (epoch seconds) is given, and
-        waits for its window."""
-        env = dict(self.env, **(extra_env or {}))
+        waits for its window. `wrapper` is a command the program runs under, such as valgrind."""
+        env = dict(self.env)
         if fake_time is not None:
             self.clock.set(fake_time)
             env.update(self.clock.env)
-        process = self.spawn([program], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                             text=True)
-        return Window(self, process)
+        process = self.spawn([*wrapper, program], env=env, stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, text=True)
+        return Window(self, process, timeout=60 if wrapper else 10)
 
     def screenshot(self, name, geometry=None):
         path = os.path.join(ARTIFACTS, name)
@@ -169,7 +195,7 @@ class Desktop:
 class Window:
     """The program's window, seen and driven from outside through X."""
 
-    def __init__(self, desktop, process):
+    def __init__(self, desktop, process, timeout=10):
         self.desktop = desktop
         self.process = process
 
@@ -180,7 +206,7 @@ class Window:
             ids = desktop.x("xdotool", "search", "--onlyvisible", "--pid", str(process.pid))
             return ids.split()[0] if ids.split() else None
 
-        self.id = wait_for("the program's window", find)
+        self.id = wait_for("the program's window", find, timeout)
 
     def title(self):
         out = self.desktop.x("xprop", "-id", self.id, "-notype", "_NET_WM_NAME")
