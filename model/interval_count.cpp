@@ -1,5 +1,6 @@
 #include "interval_count.h"
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -10,16 +11,33 @@ using std::chrono::sys_days;
 
 enum class Unit { Second, Minute, Hour, Week, Day, Month, Year };
 
-Unit ParseCode(std::string_view code) {
-  if (code == "s") return Unit::Second;
-  if (code == "n") return Unit::Minute;
-  if (code == "h") return Unit::Hour;
-  if (code == "ww") return Unit::Week;
-  if (code == "d") return Unit::Day;
-  if (code == "m") return Unit::Month;
-  if (code == "yyyy") return Unit::Year;
+[[noreturn]] void UnknownCode(std::string_view code) {
   throw std::invalid_argument("Invalid procedure call or argument: unknown interval code \"" +
                               std::string(code) + "\"");
+}
+
+Unit ParseCode(std::string_view code) {
+  if (code.size() == 1) {
+    switch (code[0]) {
+      case 's':
+        return Unit::Second;
+      case 'n':
+        return Unit::Minute;
+      case 'h':
+        return Unit::Hour;
+      case 'd':
+        return Unit::Day;
+      case 'm':
+        return Unit::Month;
+      default:
+        break;
+    }
+  } else if (code == "ww") {
+    return Unit::Week;
+  } else if (code == "yyyy") {
+    return Unit::Year;
+  }
+  UnknownCode(code);
 }
 
 constexpr std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
@@ -28,32 +46,37 @@ constexpr std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
 }
 
 // The Gregorian calendar repeats every 400 years, and 400 years are a whole number of days and
-// of weeks. std::chrono::year only spans +-32767, so dates are first moved into the cycle that
+// of weeks. std::chrono::year only spans +-32767, so a date is first moved into the cycle that
 // starts at year 0 and the cycles are added back as days.
 constexpr std::int64_t kDaysPer400Years = 146097;
 static_assert(kDaysPer400Years % 7 == 0);
 
-struct CycleDate {
-  std::int64_t cycles;
-  std::chrono::year_month_day date;
-};
-
-CycleDate InCycle(const LocalDateTime& t) {
+// The day number of `t` (day 0 is 1 January 1970), or nothing if `t` is not a valid local
+// date-time.
+std::optional<std::int64_t> DayNumber(const LocalDateTime& t) {
+  if (t.year < kMinYear || t.year > kMaxYear) return std::nullopt;
+  if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31) return std::nullopt;
+  if (t.hour < 0 || t.hour > 23 || t.minute < 0 || t.minute > 59) return std::nullopt;
+  if (t.second < 0 || t.second > 60) return std::nullopt;
   const std::int64_t cycles = FloorDiv(t.year, 400);
-  const auto yearInCycle = static_cast<int>(t.year - cycles * 400);
-  return {cycles, std::chrono::year_month_day{std::chrono::year{yearInCycle},
-                                              std::chrono::month{static_cast<unsigned>(t.month)},
-                                              std::chrono::day{static_cast<unsigned>(t.day)}}};
+  const std::chrono::year_month_day date{std::chrono::year{static_cast<int>(t.year - cycles * 400)},
+                                         std::chrono::month{static_cast<unsigned>(t.month)},
+                                         std::chrono::day{static_cast<unsigned>(t.day)}};
+  if (!date.ok()) return std::nullopt;
+  return sys_days{date}.time_since_epoch().count() + cycles * kDaysPer400Years;
 }
 
-// Consecutive day numbers: day 0 is 1 January 1970.
-std::int64_t DayNumber(const LocalDateTime& t) {
-  const CycleDate c = InCycle(t);
-  return sys_days{c.date}.time_since_epoch().count() + c.cycles * kDaysPer400Years;
+[[noreturn]] void NotADateTime(const LocalDateTime& t) {
+  throw std::invalid_argument("Invalid procedure call or argument: " + std::to_string(t.year) +
+                              "-" + std::to_string(t.month) + "-" + std::to_string(t.day) + " " +
+                              std::to_string(t.hour) + ":" + std::to_string(t.minute) + ":" +
+                              std::to_string(t.second) + " is not a local date-time");
 }
 
-std::int64_t DaysBetween(const LocalDateTime& a, const LocalDateTime& b) {
-  return DayNumber(b) - DayNumber(a);
+std::int64_t ValidDayNumber(const LocalDateTime& t) {
+  const auto day = DayNumber(t);
+  if (!day) NotADateTime(t);
+  return *day;
 }
 
 std::int64_t SecondOfDay(const LocalDateTime& t) {
@@ -62,35 +85,21 @@ std::int64_t SecondOfDay(const LocalDateTime& t) {
 
 std::int64_t MinuteOfDay(const LocalDateTime& t) { return 60 * std::int64_t{t.hour} + t.minute; }
 
-void RequireValid(const LocalDateTime& t) {
-  if (!IsValid(t)) {
-    throw std::invalid_argument("Invalid procedure call or argument: " + std::to_string(t.year) +
-                                "-" + std::to_string(t.month) + "-" + std::to_string(t.day) + " " +
-                                std::to_string(t.hour) + ":" + std::to_string(t.minute) + ":" +
-                                std::to_string(t.second) + " is not a local date-time");
-  }
-}
-
 }  // namespace
 
-bool IsValid(const LocalDateTime& t) {
-  if (t.year < kMinYear || t.year > kMaxYear) return false;
-  if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31) return false;
-  if (t.hour < 0 || t.hour > 23 || t.minute < 0 || t.minute > 59) return false;
-  if (t.second < 0 || t.second > 60) return false;
-  return InCycle(t).date.ok();
-}
+bool IsValid(const LocalDateTime& t) { return DayNumber(t).has_value(); }
 
 std::int64_t IntervalCount(std::string_view code, const LocalDateTime& first,
                            const LocalDateTime& second, std::chrono::weekday firstDayOfWeek,
                            FirstWeekOfYear /*firstWeekOfYear*/) {
   const Unit unit = ParseCode(code);
-  RequireValid(first);
-  RequireValid(second);
+  const std::int64_t firstDay = ValidDayNumber(first);
+  const std::int64_t secondDay = ValidDayNumber(second);
   if (!firstDayOfWeek.ok()) {
     throw std::invalid_argument("Invalid procedure call or argument: no such first day of week");
   }
 
+  const std::int64_t days = secondDay - firstDay;
   switch (unit) {
     case Unit::Year:
       return second.year - first.year;
@@ -100,16 +109,16 @@ std::int64_t IntervalCount(std::string_view code, const LocalDateTime& first,
       // A week is counted at its first day: the number of such days after the first date, up to
       // and including the second date. weekStart is a day number that falls on firstDayOfWeek.
       const std::int64_t weekStart = (firstDayOfWeek - std::chrono::weekday{sys_days{}}).count();
-      return FloorDiv(DayNumber(second) - weekStart, 7) - FloorDiv(DayNumber(first) - weekStart, 7);
+      return FloorDiv(secondDay - weekStart, 7) - FloorDiv(firstDay - weekStart, 7);
     }
     case Unit::Day:
-      return DaysBetween(first, second);
+      return days;
     case Unit::Hour:
-      return 24 * DaysBetween(first, second) + second.hour - first.hour;
+      return 24 * days + second.hour - first.hour;
     case Unit::Minute:
-      return 1440 * DaysBetween(first, second) + MinuteOfDay(second) - MinuteOfDay(first);
+      return 1440 * days + MinuteOfDay(second) - MinuteOfDay(first);
     case Unit::Second:
-      return 86400 * DaysBetween(first, second) + SecondOfDay(second) - SecondOfDay(first);
+      return 86400 * days + SecondOfDay(second) - SecondOfDay(first);
   }
   throw std::logic_error("unknown interval unit");
 }

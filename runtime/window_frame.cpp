@@ -121,7 +121,7 @@ bool RequestFrameExtents([[maybe_unused]] QWidget& window,
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (!PublishedFrame(x, window)) {
     if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    std::this_thread::sleep_for(std::chrono::microseconds(500));
   }
   return true;
 #else

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QTimer>
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <chrono>
 
 #include "data/icons/countdown3000.xpm"
@@ -19,6 +21,11 @@
 namespace geometry = countdown::geometry;
 using countdown::Twips;
 using countdown::runtime::RunHandler;
+
+namespace {
+// A client area this high shows no more of the combo box than its top edge.
+constexpr int kComboEdgeHeight = 2;
+}  // namespace
 
 fMain::fMain(Clock clock)
     : Combo(new QComboBox(this)), Timer(new QTimer(this)), clock_(std::move(clock)) {
@@ -34,6 +41,10 @@ fMain::fMain(Clock clock)
 
   // A list-only combo box: the user can only pick one of the entries, never leave it empty.
   Combo->setEditable(false);
+  // Collapsed to its title bar, the window shows at most the combo box's top edge. The combo box
+  // is first painted once more of it shows, so that its labels' fonts are only looked up and
+  // loaded if the window is ever expanded. It keeps the keyboard focus all the same.
+  Combo->setUpdatesEnabled(false);
   Combo->setGeometry(twips.ToPixels(geometry::kCombo.left), twips.ToPixels(geometry::kCombo.top),
                      twips.ToPixels(geometry::kCombo.width),
                      twips.ToPixels(geometry::kCombo.height));
@@ -73,8 +84,13 @@ void fMain::RefreshCaption() {
   const countdown::UnitEntry& unit = countdown::UnitAt(Units, position);
   const std::int64_t count = countdown::IntervalCount(
       unit.Interval, now, target, std::chrono::Sunday, countdown::FirstWeekOfYear::Jan1);
-  // QString::number never groups digits or follows the locale: plain digits, "-" when negative.
-  setWindowTitle(QString::number(count));
+  // Plain digits, "-" when negative: to_chars never groups digits or follows the locale. The
+  // title is only rewritten when its text changes, so that a count that stands still costs
+  // neither an allocation nor a message to the window manager.
+  std::array<char, 24> digits{};
+  const auto end = std::to_chars(digits.begin(), digits.end(), count).ptr;
+  const QLatin1String caption(digits.data(), end - digits.data());
+  if (windowTitle() != caption) setWindowTitle(caption);
 }
 
 // Puts the corner of the window where the corner of the window as created, centred on the
@@ -113,6 +129,7 @@ void fMain::ApplySizeRules() {
 void fMain::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   RunHandler([this] { Form_Resize(); });
+  if (!Combo->updatesEnabled() && height() > kComboEdgeHeight) Combo->setUpdatesEnabled(true);
 }
 
 bool fMain::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {

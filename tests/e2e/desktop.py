@@ -192,6 +192,15 @@ class Desktop:
         return path
 
 
+    def darkest(self, geometry):
+        """The lowest brightness (0 black ... 1 white) on screen in (left, top, width, height)."""
+        x, y, w, h = geometry
+        out = subprocess.run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}",
+                              "-format", "%[fx:minima]", "info:"], env=self.env,
+                             capture_output=True, text=True, check=True).stdout
+        return float(out)
+
+
 class Window:
     """The program's window, seen and driven from outside through X."""
 

@@ -66,6 +66,9 @@ class GeometryTest(unittest.TestCase):
                          "mousemove", str(x + 50), str(bottom + 80), "mouseup", "1")
             window.wait_geometry((x, y, WIDTH, MAX_HEIGHT))
             desktop.screenshot("countdown-expanded.png", (x - 10, y - 10, WIDTH + 20, 70))
+            # The combo box is painted once the window is expanded: its label is dark text.
+            client = window.client_geometry()
+            wait_for("the combo box's label", lambda: desktop.darkest(client) < 0.3)
             bottom = y + MAX_HEIGHT - 2
             window.mouse("mousemove", str(x + 50), str(bottom), "mousedown", "1",
                          "mousemove", str(x + 50), str(bottom - 40), "sleep", "0.2",

@@ -1,0 +1,171 @@
+"""Measures Countdown 3000 side by side with the floor program (floor/floor.cpp), on Xvfb under
+openbox, and prints the figures as a Markdown table of medians and ratios to the floor.
+
+    python3 benchmarks/compare.py --build build [--runs 5] [--rest 60] [--startups 15]
+
+Start-up is the time from exec to a viewable window with a numeric title (startup_probe). The
+figures at rest are taken over the same minutes for both programs, which run side by side:
+resident memory after start, CPU time per minute, wake-ups per second (times the scheduler ran
+one of the program's threads), and title rewrites per minute (PropertyNotify of _NET_WM_NAME).
+Countdown 3000 is measured in seconds, whose text changes every second like the floor's, and in
+years, whose text does not change.
+"""
+
+import argparse
+import glob
+import os
+import platform
+import statistics
+import subprocess
+import sys
+import threading
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from desktop import Desktop  # noqa: E402
+
+
+def start(desktop, probe, program):
+    out = subprocess.run([probe, program], env=desktop.env, capture_output=True, text=True,
+                         check=True).stdout.split()
+    return float(out[0]), int(out[1])
+
+
+def stop(pid):
+    try:
+        os.kill(pid, 15)
+    except ProcessLookupError:
+        pass
+
+
+def sched(pid):
+    """CPU nanoseconds and times scheduled in, over all the process's threads."""
+    cpu = runs = 0
+    for path in glob.glob(f"/proc/{pid}/task/*/schedstat"):
+        try:
+            with open(path) as f:
+                on_cpu, _, slices = (int(v) for v in f.read().split())
+        except (FileNotFoundError, ValueError):
+            continue
+        cpu += on_cpu
+        runs += slices
+    return cpu, runs
+
+
+def rss_kib(pid):
+    with open(f"/proc/{pid}/status") as f:
+        return next(int(line.split()[1]) for line in f if line.startswith("VmRSS:"))
+
+
+class TitleWatch:
+    """Counts the rewrites of a window's title while it runs."""
+
+    def __init__(self, desktop, window):
+        self.process = subprocess.Popen(["xprop", "-spy", "-id", window, "_NET_WM_NAME"],
+                                        env=desktop.env, stdout=subprocess.PIPE, text=True)
+        self.lines = 0
+        self.thread = threading.Thread(target=self._read, daemon=True)
+        self.thread.start()
+
+    def _read(self):
+        for _ in self.process.stdout:
+            self.lines += 1
+
+    def count(self):
+        return self.lines
+
+    def close(self):
+        self.process.terminate()
+        self.process.wait()
+
+
+def window_of(desktop, pid):
+    return desktop.x("xdotool", "search", "--onlyvisible", "--pid", str(pid)).split()[0]
+
+
+def rest(desktop, pids, seconds):
+    """CPU ms per minute, wake-ups per second and title rewrites per minute of each program over
+    the same `seconds`."""
+    watches = {p: TitleWatch(desktop, window_of(desktop, p)) for p in pids}
+    time.sleep(1)  # xprop prints the title once when it starts
+    before = {p: (sched(p), watches[p].count()) for p in pids}
+    time.sleep(seconds)
+    result = {}
+    for p in pids:
+        (cpu0, runs0), titles0 = before[p]
+        cpu1, runs1 = sched(p)
+        per_minute = 60 / seconds
+        result[p] = ((cpu1 - cpu0) / 1e6 * per_minute, (runs1 - runs0) / seconds,
+                     (watches[p].count() - titles0) * per_minute)
+        watches[p].close()
+    return result
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", default="build")
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--rest", type=float, default=60)
+    parser.add_argument("--startups", type=int, default=15)
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    probe = os.path.join(build, "benchmarks", "startup_probe")
+    programs = {"countdown3000": os.path.join(build, "app", "countdown3000"),
+                "floor": os.path.join(build, "benchmarks", "countdown3000_floor")}
+    figures = {name: {} for name in programs}
+
+    def add(name, figure, value):
+        figures[name].setdefault(figure, []).append(value)
+
+    with Desktop() as desktop:
+        # Start-up, alternating the two so that both meet the same conditions.
+        for i in range(args.startups):
+            for name in (list(programs) if i % 2 == 0 else list(programs)[::-1]):
+                elapsed, pid = start(desktop, probe, programs[name])
+                add(name, "start-up (ms)", elapsed)
+                stop(pid)
+                time.sleep(0.2)
+        # At rest, side by side.
+        for _ in range(args.runs):
+            pids = {}
+            for name, program in programs.items():
+                pids[name] = start(desktop, probe, program)[1]
+            time.sleep(2)
+            for name, pid in pids.items():
+                add(name, "resident memory (KiB)", rss_kib(pid))
+            at_rest = rest(desktop, list(pids.values()), args.rest)
+            for name, pid in pids.items():
+                cpu, wakeups, rewrites = at_rest[pid]
+                add(name, "CPU at rest (ms/min)", cpu)
+                add(name, "wake-ups at rest (1/s)", wakeups)
+                add(name, "title rewrites (1/min)", rewrites)
+            # Countdown 3000 in years: the title's text stands still.
+            ours = pids["countdown3000"]
+            desktop.x("xdotool", "windowactivate", "--sync", window_of(desktop, ours), "key", "End")
+            time.sleep(1)
+            cpu, wakeups, rewrites = rest(desktop, [ours], args.rest)[ours]
+            add("countdown3000", "CPU at rest, years (ms/min)", cpu)
+            add("countdown3000", "wake-ups at rest, years (1/s)", wakeups)
+            add("countdown3000", "title rewrites, years (1/min)", rewrites)
+            for pid in pids.values():
+                stop(pid)
+            time.sleep(0.5)
+
+    print(f"Machine: {platform.node()}, {platform.machine()}, {os.cpu_count()} cores, "
+          f"{platform.platform()}; {args.startups} start-ups and {args.runs} runs of "
+          f"{args.rest:g} s at rest each, medians.\n")
+    print("| Figure | Countdown 3000 | Floor | Ratio |")
+    print("| --- | ---: | ---: | ---: |")
+    for figure, values in figures["countdown3000"].items():
+        ours = statistics.median(values)
+        floor = figures["floor"].get(figure)
+        if floor:
+            base = statistics.median(floor)
+            ratio = f"{ours / base:.2f}" if base else "-"
+            print(f"| {figure} | {ours:.1f} | {base:.1f} | {ratio} |")
+        else:
+            print(f"| {figure} | {ours:.1f} | | |")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,26 @@
+// The floor that Countdown 3000 is measured against: the least Qt program with the same face, a
+// window with a combo box of the seven unit labels and a title rewritten once a second.
+#include <QApplication>
+#include <QComboBox>
+#include <QTimer>
+#include <QWidget>
+#include <ctime>
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QWidget window;
+  auto* combo = new QComboBox(&window);
+  for (const char* label : {"\u79D2", "\u5206", "\u6642", "\u9031", "\u65E5", "\u6708", "\u5E74"}) {
+    combo->addItem(QString::fromUtf8(label));
+  }
+  // Seconds until the year 3000 in UTC: a number that changes every second.
+  const auto refresh = [&window] {
+    window.setWindowTitle(QString::number(32503680000 - std::time(nullptr)));
+  };
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, refresh);
+  timer.start(1000);
+  refresh();
+  window.show();
+  return QApplication::exec();
+}
