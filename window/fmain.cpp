@@ -100,18 +100,18 @@ void fMain::PlaceWindow() {
   // edges, and it should open at its final place and size, not jump there once it is shown.
   winId();
   frameAwaited_ = !countdown::runtime::RequestFrameExtents(*this, std::chrono::milliseconds(500));
+  const QMargins frame = countdown::runtime::FrameExtents(*this);
   const Twips twips(screen());
   const QRect area = screen()->geometry();
-  const geometry::Size outer = OuterSize();
+  const geometry::Size outer = OuterSize(frame);
   const std::int32_t left = geometry::CentredEdge(twips.FromPixels(area.width()), outer.width);
   const std::int32_t top = geometry::CentredEdge(twips.FromPixels(area.height()), outer.height);
   // The client area goes inside the frame; setGeometry places it whatever the toolkit itself
   // knows of the frame by now.
-  const QMargins frame = countdown::runtime::FrameExtents(*this);
   setGeometry(QRect(QPoint(area.left() + twips.ToPixels(left) + frame.left(),
                            area.top() + twips.ToPixels(top) + frame.top()),
                     size()));
-  SetOuterSize({outer.width, geometry::kMinHeight});
+  SetOuterSize({outer.width, geometry::kMinHeight}, frame);
 }
 
 void fMain::ApplySizeRules() {
@@ -120,10 +120,11 @@ void fMain::ApplySizeRules() {
   if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) return;
 
   // Tell the window manager the same bounds, so that a drag stops at them.
-  setMinimumSize(ClientSizeFor({geometry::kWidth, geometry::kMinHeight}));
-  setMaximumSize(ClientSizeFor({geometry::kWidth, geometry::kMaxHeight}));
-  ruledSize_ = geometry::RuledSize(OuterSize());
-  SetOuterSize(ruledSize_);
+  const QMargins frame = countdown::runtime::FrameExtents(*this);
+  setMinimumSize(ClientSizeFor({geometry::kWidth, geometry::kMinHeight}, frame));
+  setMaximumSize(ClientSizeFor({geometry::kWidth, geometry::kMaxHeight}, frame));
+  ruledSize_ = geometry::RuledSize(OuterSize(frame));
+  SetOuterSize(ruledSize_, frame);
 }
 
 void fMain::resizeEvent(QResizeEvent* event) {
@@ -139,31 +140,29 @@ bool fMain::nativeEvent(const QByteArray& eventType, void* message, qintptr* res
   if (frameAwaited_ && countdown::runtime::IsFrameChange(eventType, message)) {
     frameAwaited_ = false;
     RunHandler([this] {
-      SetOuterSize(ruledSize_);
+      SetOuterSize(ruledSize_, countdown::runtime::FrameExtents(*this));
       Form_Resize();
     });
   }
   return QWidget::nativeEvent(eventType, message, result);
 }
 
-geometry::Size fMain::OuterSize() const {
+geometry::Size fMain::OuterSize(const QMargins& frame) const {
   const Twips twips(screen());
-  const QMargins frame = countdown::runtime::FrameExtents(*this);
   return {twips.FromPixels(width() + frame.left() + frame.right()),
           twips.FromPixels(height() + frame.top() + frame.bottom())};
 }
 
-QSize fMain::ClientSizeFor(geometry::Size outer) const {
+QSize fMain::ClientSizeFor(geometry::Size outer, const QMargins& frame) const {
   // Where the frame alone is larger than the size asked for, the nearest size is a client area
   // of one pixel.
   const Twips twips(screen());
-  const QMargins frame = countdown::runtime::FrameExtents(*this);
   return {std::max(1, twips.ToPixels(outer.width) - frame.left() - frame.right()),
           std::max(1, twips.ToPixels(outer.height) - frame.top() - frame.bottom())};
 }
 
-void fMain::SetOuterSize(geometry::Size outer) {
-  const QSize client = ClientSizeFor(outer);
+void fMain::SetOuterSize(geometry::Size outer, const QMargins& frame) {
+  const QSize client = ClientSizeFor(outer, frame);
   if (client == size()) {
     lastRequest_.reset();
     return;

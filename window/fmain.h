@@ -2,6 +2,7 @@
 // picked from the combo box under it.
 #pragma once
 
+#include <QMargins>
 #include <QSize>
 #include <QWidget>
 #include <functional>
@@ -44,10 +45,11 @@ class fMain final : public QWidget {
   void PlaceWindow();
   void ApplySizeRules();
 
-  // The window's outer size in twips, frame included.
-  countdown::geometry::Size OuterSize() const;
-  QSize ClientSizeFor(countdown::geometry::Size outer) const;
-  void SetOuterSize(countdown::geometry::Size outer);
+  // The window's outer size in twips, with the frame the window manager draws around it, and
+  // the client area that gives a window such an outer size.
+  countdown::geometry::Size OuterSize(const QMargins& frame) const;
+  QSize ClientSizeFor(countdown::geometry::Size outer, const QMargins& frame) const;
+  void SetOuterSize(countdown::geometry::Size outer, const QMargins& frame);
 
   const Clock clock_;
   std::vector<countdown::UnitEntry> Units;
