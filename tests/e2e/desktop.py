@@ -42,10 +42,6 @@ def expected_count(unit, wall):
     return (TARGET - start) // size
 
 
-def run(*args, **kwargs):
-    return subprocess.run(args, check=True, capture_output=True, text=True, **kwargs).stdout
-
-
 def wait_for(what, probe, timeout=10.0, interval=0.05):
     """Polls probe() until it returns something truthy; fails with `what` after timeout."""
     deadline = time.monotonic() + timeout
@@ -60,7 +56,7 @@ def wait_for(what, probe, timeout=10.0, interval=0.05):
 
 class FakeClock:
     """A clock for the program, set by writing libfaketime's timestamp file. Each time is frozen
-    until the next one is set; `ticking` lets it run on from the given moment."""
+    until the next one is set."""
 
     def __init__(self, directory):
         self.path = os.path.join(directory, "faketime")
@@ -75,8 +71,8 @@ class FakeClock:
             "FAKETIME_DONT_FAKE_MONOTONIC": "1",
         }
 
-    def set(self, epoch_seconds, ticking=False):
-        self._write(("@" if ticking else "") + str(int(epoch_seconds)))
+    def set(self, epoch_seconds):
+        self._write(str(int(epoch_seconds)))
 
     def set_offset(self, seconds):
         """Runs the clock on, `seconds` away from the real one."""

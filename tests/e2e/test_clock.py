@@ -57,6 +57,7 @@ class ClockTest(unittest.TestCase):
 
     def test_daylight_saving_in_zones_with_unusual_rules(self):
         zones = [
+            ("America/New_York", 2027),  # an hour ahead in March, back in November
             ("Australia/Lord_Howe", 2027),  # daylight saving of half an hour
             ("Europe/Dublin", 2027),  # winter is the zone's negative daylight saving
             ("Antarctica/Troll", 2027),  # two hours at once
