@@ -13,8 +13,9 @@ from datetime import date, datetime, timedelta
 PROGRAM = os.environ.get("COUNTDOWN3000", "countdown3000")
 ARTIFACTS = os.environ.get("COUNTDOWN3000_ARTIFACTS", tempfile.gettempdir())
 UNITS = ["s", "n", "h", "ww", "d", "m", "yyyy"]
-# What AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer print when they find something.
-SANITIZER_REPORT = re.compile(r"ERROR: (Address|Leak)Sanitizer|runtime error:")
+# What AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer print when they find
+# something, and what the program's run-time layer prints when an error ends it.
+REPORTED_ERROR = re.compile(r"ERROR: (Address|Leak)Sanitizer|runtime error:|run-time error:")
 TARGET = datetime(3000, 1, 1)
 
 
@@ -139,13 +140,13 @@ class Desktop:
                     process.wait()
             if process.stderr:
                 output = process.stderr.read()
-                findings += [line for line in output.splitlines() if SANITIZER_REPORT.search(line)]
+                findings += [line for line in output.splitlines() if REPORTED_ERROR.search(line)]
             for pipe in (process.stdout, process.stderr):
                 if pipe:
                     pipe.close()
         shutil.rmtree(self.dir, ignore_errors=True)
         if findings:
-            raise AssertionError("sanitizer findings:\n" + "\n".join(findings))
+            raise AssertionError("the program reported:\n" + "\n".join(findings))
 
     def __enter__(self):
         return self
