@@ -57,7 +57,7 @@ class EnduranceTest(unittest.TestCase):
                                             "--show-leak-kinds=definite", "--num-callers=40",
                                             "--vgdb=yes", f"--log-file={log}"])
             window.activate()
-            # Warm up: every unit shown once, so that fonts and caches are filled.
+            # Warm up: every unit picked once, so that whatever the toolkit caches is in place.
             for key in ["Down"] * 6 + ["Up"] * 6:
                 window.key(key)
             time.sleep(3)
