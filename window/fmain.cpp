@@ -15,7 +15,6 @@
 
 #include "data/icons/countdown3000.xpm"
 #include "runtime/run_time_error.h"
-#include "runtime/window_frame.h"
 #include "window/twips.h"
 
 namespace geometry = countdown::geometry;
@@ -24,20 +23,27 @@ using countdown::runtime::RunHandler;
 
 namespace {
 // A client area this high shows no more of the combo box than its top edge.
-constexpr int kComboEdgeHeight = 2;
+constexpr int kComboEdgeHeight = 1;
+
+// The widest counts the caption bar must show whole: a minus sign and eleven digits.
+QStringList WidestCounts() {
+  QStringList counts;
+  for (char digit = '0'; digit <= '9'; ++digit) {
+    counts << QLatin1Char('-') + QString(11, QLatin1Char(digit));
+  }
+  return counts;
+}
 }  // namespace
 
 fMain::fMain(Clock clock)
-    : Combo(new QComboBox(this)), Timer(new QTimer(this)), clock_(std::move(clock)) {
-  // Close and the window menu, and minimize; no maximize, since the width never changes.
-  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint);
+    : Combo(new QComboBox(ClientArea())), Timer(new QTimer(this)), clock_(std::move(clock)) {
   setWindowIcon(QIcon(QPixmap(countdown3000_xpm)));
 
   const Twips twips(screen());
-  resize(twips.ToPixels(geometry::kCreatedClientArea.width),
-         twips.ToPixels(geometry::kCreatedClientArea.height));
+  SetFrameMetrics(countdown::FrameMetricsIn(twips));
+  SetWidestTitles(WidestCounts());
+  resize(twips.ToPixels(geometry::kCreatedWindow.width),
+         twips.ToPixels(geometry::kCreatedWindow.height));
 
   // A list-only combo box: the user can only pick one of the entries, never leave it empty.
   Combo->setEditable(false);
@@ -94,24 +100,15 @@ void fMain::RefreshCaption() {
 }
 
 // Puts the corner of the window where the corner of the window as created, centred on the
-// screen, would be; then collapses it to its title bar.
+// screen, would be; then collapses it to its caption bar.
 void fMain::PlaceWindow() {
-  // Ask the window manager now which frame it will draw: the window is measured by its outer
-  // edges, and it should open at its final place and size, not jump there once it is shown.
-  winId();
-  frameAwaited_ = !countdown::runtime::RequestFrameExtents(*this, std::chrono::milliseconds(500));
-  const QMargins frame = countdown::runtime::FrameExtents(*this);
   const Twips twips(screen());
   const QRect area = screen()->geometry();
-  const geometry::Size outer = OuterSize(frame);
+  const geometry::Size outer = OuterSize();
   const std::int32_t left = geometry::CentredEdge(twips.FromPixels(area.width()), outer.width);
   const std::int32_t top = geometry::CentredEdge(twips.FromPixels(area.height()), outer.height);
-  // The client area goes inside the frame; setGeometry places it whatever the toolkit itself
-  // knows of the frame by now.
-  setGeometry(QRect(QPoint(area.left() + twips.ToPixels(left) + frame.left(),
-                           area.top() + twips.ToPixels(top) + frame.top()),
-                    size()));
-  SetOuterSize({outer.width, geometry::kMinHeight}, frame);
+  move(area.topLeft() + QPoint(twips.ToPixels(left), twips.ToPixels(top)));
+  SetOuterSize({outer.width, geometry::kMinHeight});
 }
 
 void fMain::ApplySizeRules() {
@@ -120,55 +117,34 @@ void fMain::ApplySizeRules() {
   if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) return;
 
   // Tell the window manager the same bounds, so that a drag stops at them.
-  const QMargins frame = countdown::runtime::FrameExtents(*this);
-  setMinimumSize(ClientSizeFor({geometry::kWidth, geometry::kMinHeight}, frame));
-  setMaximumSize(ClientSizeFor({geometry::kWidth, geometry::kMaxHeight}, frame));
-  ruledSize_ = geometry::RuledSize(OuterSize(frame));
-  SetOuterSize(ruledSize_, frame);
+  const Twips twips(screen());
+  setMinimumSize(twips.ToPixels(geometry::kWidth), twips.ToPixels(geometry::kMinHeight));
+  setMaximumSize(twips.ToPixels(geometry::kWidth), twips.ToPixels(geometry::kMaxHeight));
+  SetOuterSize(geometry::RuledSize(OuterSize()));
 }
 
 void fMain::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
+  FramedWindow::resizeEvent(event);
   RunHandler([this] { Form_Resize(); });
-  if (!Combo->updatesEnabled() && height() > kComboEdgeHeight) Combo->setUpdatesEnabled(true);
-}
-
-bool fMain::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
-  // A window manager that could not tell the frame in advance publishes it once it frames the
-  // window: the window keeps the outer size it was given, and the client area gives way. Later
-  // frame changes (a maximized window loses its borders) come with resize events of their own.
-  if (frameAwaited_ && countdown::runtime::IsFrameChange(eventType, message)) {
-    frameAwaited_ = false;
-    RunHandler([this] {
-      SetOuterSize(ruledSize_, countdown::runtime::FrameExtents(*this));
-      Form_Resize();
-    });
+  if (!Combo->updatesEnabled() && ClientArea()->height() > kComboEdgeHeight) {
+    Combo->setUpdatesEnabled(true);
   }
-  return QWidget::nativeEvent(eventType, message, result);
 }
 
-geometry::Size fMain::OuterSize(const QMargins& frame) const {
+geometry::Size fMain::OuterSize() const {
   const Twips twips(screen());
-  return {twips.FromPixels(width() + frame.left() + frame.right()),
-          twips.FromPixels(height() + frame.top() + frame.bottom())};
+  return {twips.FromPixels(width()), twips.FromPixels(height())};
 }
 
-QSize fMain::ClientSizeFor(geometry::Size outer, const QMargins& frame) const {
-  // Where the frame alone is larger than the size asked for, the nearest size is a client area
-  // of one pixel.
+void fMain::SetOuterSize(geometry::Size outer) {
   const Twips twips(screen());
-  return {std::max(1, twips.ToPixels(outer.width) - frame.left() - frame.right()),
-          std::max(1, twips.ToPixels(outer.height) - frame.top() - frame.bottom())};
-}
-
-void fMain::SetOuterSize(geometry::Size outer, const QMargins& frame) {
-  const QSize client = ClientSizeFor(outer, frame);
-  if (client == size()) {
+  const QSize wanted(twips.ToPixels(outer.width), twips.ToPixels(outer.height));
+  if (wanted == size()) {
     lastRequest_.reset();
     return;
   }
-  const std::pair request{size(), client};
+  const std::pair request{size(), wanted};
   if (request == lastRequest_) return;  // asked before, and the window manager said no
   lastRequest_ = request;
-  resize(client);
+  resize(wanted);
 }

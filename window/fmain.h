@@ -2,9 +2,7 @@
 // picked from the combo box under it.
 #pragma once
 
-#include <QMargins>
 #include <QSize>
-#include <QWidget>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -12,12 +10,13 @@
 
 #include "model/interval_count.h"
 #include "model/units.h"
+#include "runtime/framed_window.h"
 #include "window/geometry.h"
 
 class QComboBox;
 class QTimer;
 
-class fMain final : public QWidget {
+class fMain final : public countdown::runtime::FramedWindow {
   Q_OBJECT
 
  public:
@@ -38,27 +37,21 @@ class fMain final : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
-  bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
  private:
   void RefreshCaption();
   void PlaceWindow();
   void ApplySizeRules();
 
-  // The window's outer size in twips, with the frame the window manager draws around it, and
-  // the client area that gives a window such an outer size.
-  countdown::geometry::Size OuterSize(const QMargins& frame) const;
-  QSize ClientSizeFor(countdown::geometry::Size outer, const QMargins& frame) const;
-  void SetOuterSize(countdown::geometry::Size outer, const QMargins& frame);
+  // The window's outer size in twips: it draws its own frame, so that is the widget's size.
+  countdown::geometry::Size OuterSize() const;
+  void SetOuterSize(countdown::geometry::Size outer);
 
   const Clock clock_;
   std::vector<countdown::UnitEntry> Units;
 
-  // Whether the window manager has yet to tell which frame it draws around the window.
-  bool frameAwaited_ = false;
-  // The outer size the size rules last gave the window.
-  countdown::geometry::Size ruledSize_{};
-  // The last resize asked for, from which client size to which. A window manager may answer with
-  // another size; the same request is not repeated, so the two never argue in a loop.
+  // The last resize asked for, from which size to which. A window manager may impose a size of
+  // its own (a tiling one does); the same request is not repeated, so the two never argue in a
+  // loop.
   std::optional<std::pair<QSize, QSize>> lastRequest_;
 };

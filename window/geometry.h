@@ -1,5 +1,6 @@
-// Where the window opens and which sizes it may take. Lengths are in twips (1440 to the inch);
-// window sizes and positions are outer edges, title bar and borders included.
+// Where the window opens, which sizes it may take, and the frame it draws around itself. Lengths
+// are in twips (1440 to the inch); window sizes and positions are outer edges, caption bar and
+// borders included.
 #pragma once
 
 #include <cstdint>
@@ -26,8 +27,21 @@ inline constexpr float kWidth = 1725;
 inline constexpr float kMinHeight = 405;
 inline constexpr float kMaxHeight = 690;
 
-// The client area the window is created with, before it is placed and collapsed.
+// The window draws its own frame: a sizing border on every side, and a caption bar under the top
+// one. Collapsed, the window is the frame alone (60 + 285 + 60 = kMinHeight); the client area
+// under the caption bar is then 0 high, and kMaxHeight - kMinHeight high expanded.
+inline constexpr float kBorder = 60;
+inline constexpr float kCaptionHeight = 285;
+// In the caption bar: the 16 x 16 icon at 96 dpi, the close button, and the space around them.
+inline constexpr float kCaptionIcon = 240;
+inline constexpr Size kCloseButton{240, 210};
+inline constexpr float kCaptionGap = 30;
+
+// The client area the window is created with, before it is placed and collapsed, and the outer
+// size that makes with the frame.
 inline constexpr Size kCreatedClientArea{4680, 3195};
+inline constexpr Size kCreatedWindow{kCreatedClientArea.width + 2 * kBorder,
+                                     kCreatedClientArea.height + kCaptionHeight + 2 * kBorder};
 
 // The combo box, in the client area: one pixel above its top edge at 96 dpi, so that its bottom
 // edge lies exactly kMaxHeight - kMinHeight below it.

@@ -2,9 +2,20 @@
 
 #include <QScreen>
 
+#include "window/geometry.h"
+
 namespace countdown {
 
 Twips::Twips(const QScreen* screen)
-    : perPixel_(1440.0 / (screen != nullptr ? screen->logicalDotsPerInch() : 96.0)) {}
+    : Twips(screen != nullptr ? screen->logicalDotsPerInch() : 96.0) {}
+
+runtime::FrameMetrics FrameMetricsIn(const Twips& twips) {
+  return {.border = twips.ToPixels(geometry::kBorder),
+          .caption = twips.ToPixels(geometry::kCaptionHeight),
+          .icon = twips.ToPixels(geometry::kCaptionIcon),
+          .button = QSize(twips.ToPixels(geometry::kCloseButton.width),
+                          twips.ToPixels(geometry::kCloseButton.height)),
+          .gap = twips.ToPixels(geometry::kCaptionGap)};
+}
 
 }  // namespace countdown

@@ -1,8 +1,11 @@
 // Screen lengths in twips: 1440 to the inch at the screen's logical resolution, so 15 twips to a
-// pixel at 96 dpi. Every rule about the window's size and position measures through here.
+// pixel at 96 dpi. Every rule about the window's size and position measures through here, and
+// every length rounds to the nearest pixel.
 #pragma once
 
 #include <cmath>
+
+#include "runtime/framed_window.h"
 
 class QScreen;
 
@@ -11,6 +14,7 @@ namespace countdown {
 class Twips {
  public:
   explicit Twips(const QScreen* screen);
+  explicit Twips(double dotsPerInch) : perPixel_(1440.0 / dotsPerInch) {}
 
   float FromPixels(int pixels) const { return static_cast<float>(pixels * perPixel_); }
   int ToPixels(double twips) const { return static_cast<int>(std::lround(twips / perPixel_)); }
@@ -18,5 +22,8 @@ class Twips {
  private:
   double perPixel_;
 };
+
+// The window's own frame and caption bar in pixels at this resolution.
+runtime::FrameMetrics FrameMetricsIn(const Twips& twips);
 
 }  // namespace countdown

@@ -1,0 +1,282 @@
+#include "framed_window.h"
+
+#include <qdrawutil.h>
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QIcon>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QShortcut>
+#include <QWindow>
+
+namespace countdown::runtime {
+
+FramedWindow::FramedWindow() : client_(new QWidget(this)) {
+  // No decoration from the window manager; it still places, stacks, focuses and minimizes the
+  // window, and moves and resizes it when asked to.
+  setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint);
+  setMouseTracking(true);  // for the resize cursor over the lower edge
+  auto* const menuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+  connect(menuKey, &QShortcut::activated, this, [this] {
+    ShowWindowMenu(mapToGlobal(QPoint(IconRect().left(), CaptionRect().bottom() + 1)));
+  });
+}
+
+void FramedWindow::SetFrameMetrics(const FrameMetrics& metrics) {
+  metrics_ = metrics;
+  fittedWidth_ = -1;
+  LayOutClientArea();
+  FitCaptionFont();
+  update();
+}
+
+void FramedWindow::SetWidestTitles(const QStringList& titles) {
+  widestTitles_ = titles;
+  fittedWidth_ = -1;
+  FitCaptionFont();
+}
+
+QRect FramedWindow::CaptionRect() const {
+  return {metrics_.border, metrics_.border, width() - 2 * metrics_.border, metrics_.caption};
+}
+
+QRect FramedWindow::IconRect() const {
+  const QRect caption = CaptionRect();
+  return {caption.left() + metrics_.gap, caption.top() + (caption.height() - metrics_.icon) / 2,
+          metrics_.icon, metrics_.icon};
+}
+
+QRect FramedWindow::CloseButtonRect() const {
+  const QRect caption = CaptionRect();
+  const QSize button = metrics_.button;
+  return {caption.right() + 1 - metrics_.gap - button.width(),
+          caption.top() + (caption.height() - button.height()) / 2, button.width(),
+          button.height()};
+}
+
+QRect FramedWindow::TitleRect() const {
+  const QRect caption = CaptionRect();
+  return {QPoint(IconRect().right() + 1 + metrics_.gap, caption.top()),
+          QPoint(CloseButtonRect().left() - 1 - metrics_.gap, caption.bottom())};
+}
+
+QRect FramedWindow::LowerEdgeRect() const {
+  return {0, height() - metrics_.border, width(), metrics_.border};
+}
+
+void FramedWindow::LayOutClientArea() {
+  const int top = metrics_.border + metrics_.caption;
+  client_->setGeometry(metrics_.border, top, std::max(0, width() - 2 * metrics_.border),
+                       std::max(0, height() - top - metrics_.border));
+}
+
+void FramedWindow::FitCaptionFont() {
+  const int room = TitleRect().width();
+  if (room == fittedWidth_) return;
+  fittedWidth_ = room;
+  QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+  font.setBold(true);
+  const auto fits = [&] {
+    const QFontMetricsF metrics(font, this);
+    return std::all_of(widestTitles_.begin(), widestTitles_.end(), [&](const QString& title) {
+      return metrics.horizontalAdvance(title) <= room;
+    });
+  };
+  if (!fits()) {
+    for (int size = QFontInfo(font).pixelSize() - 1; size > 1; --size) {
+      font.setPixelSize(size);
+      if (fits()) break;
+    }
+  }
+  captionFont_ = font;
+  update(TitleRect());
+}
+
+void FramedWindow::paintEvent(QPaintEvent* /*event*/) {
+  QPainter painter(this);
+  const QPalette& colours = palette();
+  painter.fillRect(rect(), colours.button());
+  qDrawWinPanel(&painter, rect(), colours, false);
+
+  // Like a title bar in the current palette: highlighted while the window is active.
+  const bool active = isActiveWindow();
+  const QRect caption = CaptionRect();
+  painter.fillRect(caption, active
+                                ? colours.color(QPalette::Active, QPalette::Highlight)
+                                : colours.color(QPalette::Inactive, QPalette::Button).darker(115));
+  windowIcon().paint(&painter, IconRect());
+
+  const QRect title = TitleRect();
+  painter.setFont(captionFont_);
+  painter.setPen(active ? colours.color(QPalette::Active, QPalette::HighlightedText)
+                        : colours.color(QPalette::Inactive, QPalette::WindowText));
+  painter.drawText(
+      title, Qt::AlignLeft | Qt::AlignVCenter,
+      QFontMetrics(captionFont_, this).elidedText(windowTitle(), Qt::ElideRight, title.width()));
+
+  // The close button: a raised button face with a cross, sunk while it is held down.
+  const QRect button = CloseButtonRect();
+  qDrawWinButton(&painter, button, colours, closeDown_, &colours.button());
+  const int inset = std::max(2, button.height() / 4);
+  const QRect cross = button.adjusted(inset + 1, inset, -inset - 2, -inset - 1)
+                          .translated(closeDown_ ? 1 : 0, closeDown_ ? 1 : 0);
+  painter.setPen(colours.color(QPalette::ButtonText));
+  for (const int shift : {0, 1}) {
+    painter.drawLine(cross.topLeft() + QPoint(shift, 0), cross.bottomRight() + QPoint(shift, 0));
+    painter.drawLine(cross.topRight() + QPoint(shift, 0), cross.bottomLeft() + QPoint(shift, 0));
+  }
+}
+
+void FramedWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  LayOutClientArea();
+  FitCaptionFont();
+}
+
+void FramedWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // A resize made while the window was being shown, from inside the resize event Qt sends
+  // then, comes with no event of its own.
+  LayOutClientArea();
+  FitCaptionFont();
+}
+
+void FramedWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  switch (event->type()) {
+    case QEvent::WindowTitleChange:
+      update(TitleRect());
+      break;
+    case QEvent::ActivationChange:
+      update(CaptionRect());
+      break;
+    case QEvent::FontChange:
+    case QEvent::ApplicationFontChange:
+      fittedWidth_ = -1;
+      FitCaptionFont();
+      break;
+    default:
+      break;
+  }
+}
+
+FramedWindow::Area FramedWindow::HitTest(QPoint point) const {
+  if (LowerEdgeRect().contains(point)) return Area::LowerEdge;
+  if (CloseButtonRect().contains(point)) return Area::CloseButton;
+  if (IconRect().contains(point)) return Area::Icon;
+  if (CaptionRect().contains(point)) return Area::Caption;
+  return Area::None;
+}
+
+void FramedWindow::mousePressEvent(QMouseEvent* event) {
+  drag_.reset();
+  const QPoint point = event->position().toPoint();
+  const Area area = HitTest(point);
+  if (event->button() == Qt::RightButton && (area == Area::Caption || area == Area::Icon)) {
+    ShowWindowMenu(event->globalPosition().toPoint());
+    return;
+  }
+  if (event->button() != Qt::LeftButton) return;
+  switch (area) {
+    case Area::Icon:
+      ShowWindowMenu(mapToGlobal(QPoint(IconRect().left(), CaptionRect().bottom() + 1)));
+      break;
+    case Area::CloseButton:
+      closeHeld_ = closeDown_ = true;
+      update(CloseButtonRect());
+      break;
+    case Area::Caption:
+    case Area::LowerEdge:
+      drag_ = Dragging{.area = area,
+                       .pressedAt = event->globalPosition().toPoint(),
+                       .startGeometry = geometry(),
+                       .handedOverAt = {}};
+      break;
+    case Area::None:
+      break;
+  }
+}
+
+void FramedWindow::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint point = event->position().toPoint();
+  if (!(event->buttons() & Qt::LeftButton)) {
+    // A move or resize the window manager carried out ends without a release reaching here.
+    drag_.reset();
+    closeHeld_ = closeDown_ = false;
+    const Area area = HitTest(point);
+    if (area != hovered_) {
+      hovered_ = area;
+      if (area == Area::LowerEdge) {
+        setCursor(Qt::SizeVerCursor);
+      } else {
+        unsetCursor();
+      }
+    }
+    return;
+  }
+  if (closeHeld_) {
+    const bool down = CloseButtonRect().contains(point);
+    if (down != closeDown_) {
+      closeDown_ = down;
+      update(CloseButtonRect());
+    }
+    return;
+  }
+  if (drag_) Drag(event->globalPosition().toPoint());
+}
+
+void FramedWindow::Drag(QPoint globalPosition) {
+  if (!drag_->started) {
+    // The first movement of the pressed button starts the move, so that a click stays a click.
+    drag_->started = true;
+    QWindow* const window = windowHandle();
+    drag_->bySystem = window != nullptr &&
+                      (drag_->area == Area::Caption ? window->startSystemMove()
+                                                    : window->startSystemResize(Qt::BottomEdge));
+    drag_->handedOverAt = globalPosition;
+    if (drag_->bySystem) return;
+  }
+  if (drag_->bySystem) {
+    // A window manager that carries out the move holds the pointer, so no movement reaches the
+    // window. One that said yes and does nothing leaves the window where it was while the
+    // pointer goes on moving over it: from then on the window follows the pointer itself.
+    const bool stillHere = geometry() == drag_->startGeometry;
+    const int travel = (globalPosition - drag_->handedOverAt).manhattanLength();
+    if (!stillHere || travel < QApplication::startDragDistance()) return;
+    drag_->bySystem = false;
+  }
+  const QPoint moved = globalPosition - drag_->pressedAt;
+  if (drag_->area == Area::Caption) {
+    move(drag_->startGeometry.topLeft() + moved);
+  } else {
+    resize(width(), drag_->startGeometry.height() + moved.y());
+  }
+}
+
+void FramedWindow::mouseReleaseEvent(QMouseEvent* event) {
+  drag_.reset();
+  if (!closeHeld_ || event->button() != Qt::LeftButton) return;
+  const bool close = closeDown_;
+  closeHeld_ = closeDown_ = false;
+  update(CloseButtonRect());
+  if (close) this->close();
+}
+
+void FramedWindow::ShowWindowMenu(QPoint globalPosition) {
+  QMenu menu(this);
+  QAction* const minimize = menu.addAction(tr("Mi&nimize"));
+  menu.addSeparator();
+  QAction* const close = menu.addAction(tr("&Close"));
+  QAction* const chosen = menu.exec(globalPosition);
+  if (chosen == minimize) {
+    showMinimized();
+  } else if (chosen == close) {
+    this->close();
+  }
+}
+
+}  // namespace countdown::runtime

@@ -1,0 +1,95 @@
+// A top-level window that draws its own frame and caption bar instead of the window manager's, so
+// that it looks and measures the same under every window manager: a sizing border whose lower
+// edge drags the height, and a caption bar with the window's icon, its title and a close button.
+// The window's outer edges are the widget's own.
+#pragma once
+
+#include <QFont>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QStringList>
+#include <QWidget>
+#include <optional>
+
+namespace countdown::runtime {
+
+// The frame's sizes in the widget's pixels.
+struct FrameMetrics {
+  int border = 0;   // the sizing border on every side
+  int caption = 0;  // the caption bar's height, under the top border
+  int icon = 0;     // the icon's side
+  QSize button;     // the close button
+  int gap = 0;      // the space around the icon, the title and the button
+
+  friend bool operator==(const FrameMetrics&, const FrameMetrics&) = default;
+};
+
+class FramedWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  FramedWindow();
+
+  void SetFrameMetrics(const FrameMetrics& metrics);
+  const FrameMetrics& Metrics() const { return metrics_; }
+
+  // The titles the caption bar must show whole: its font is the desktop's title font in bold, or
+  // smaller where the widest of them would not fit beside the icon and the close button.
+  void SetWidestTitles(const QStringList& titles);
+  const QFont& CaptionFont() const { return captionFont_; }
+
+  // Inside the border and under the caption bar: the window's controls go here, and are cut off
+  // where the window is too low to show them.
+  QWidget* ClientArea() const { return client_; }
+
+  // The parts of the frame, in widget coordinates.
+  QRect CaptionRect() const;
+  QRect IconRect() const;
+  QRect TitleRect() const;
+  QRect CloseButtonRect() const;
+  QRect LowerEdgeRect() const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  enum class Area { None, Icon, Caption, CloseButton, LowerEdge };
+  Area HitTest(QPoint point) const;
+  void ShowWindowMenu(QPoint globalPosition);
+  void FitCaptionFont();
+  void LayOutClientArea();
+  void Drag(QPoint globalPosition);
+
+  QWidget* const client_;
+  FrameMetrics metrics_;
+  QStringList widestTitles_;
+  QFont captionFont_;
+  int fittedWidth_ = -1;
+  Area hovered_ = Area::None;
+
+  // A press on the close button: the button shows pressed while the pointer stays on it.
+  bool closeHeld_ = false;
+  bool closeDown_ = false;
+
+  // A press on the caption bar or the lower edge. The first movement hands the move or resize to
+  // the window manager; where it declines, or says yes and then does not follow the pointer, the
+  // window moves or resizes itself.
+  struct Dragging {
+    Area area;
+    QPoint pressedAt;      // global
+    QRect startGeometry;   // the window's when pressed
+    bool started = false;  // the pointer has moved since the press
+    bool bySystem = false;
+    QPoint handedOverAt = {};  // global, where the window manager took over
+  };
+  std::optional<Dragging> drag_;
+};
+
+}  // namespace countdown::runtime
