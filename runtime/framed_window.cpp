@@ -1,10 +1,21 @@
 #include "framed_window.h"
 
 #include <qdrawutil.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#ifdef COUNTDOWN_WITH_XCB
+#include <xcb/xcb.h>
+#endif
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
 #include <QMouseEvent>
@@ -13,6 +24,75 @@
 #include <QWindow>
 
 namespace countdown::runtime {
+namespace {
+// A window manager that carries out a move or resize holds the pointer well within this time
+// (milliseconds, in event timestamps).
+constexpr std::uint64_t kWindowManagerTakesHold = 250;
+
+#ifdef COUNTDOWN_WITH_XCB
+xcb_atom_t Atom(xcb_connection_t* x, const char* name) {
+  const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+      xcb_intern_atom_reply(
+          x, xcb_intern_atom(x, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr),
+      &std::free);
+  return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+// Asks an X11 window manager to move or resize `window` (_NET_WM_MOVERESIZE) for a drag whose
+// button went down at `pressedAt`. Qt's own request names the pointer's position when it is
+// sent, not the press, and window managers anchor the drag there, so the window would lag
+// behind the pointer by whatever it moved first. Empty where the platform is not X11.
+std::optional<bool> StartMoveResizeOnX11(const QWidget& window, QPoint pressedAt, bool move) {
+  const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (QGuiApplication::platformName() != QLatin1String("xcb") || x11 == nullptr) return {};
+  xcb_connection_t* const x = x11->connection();
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
+  const xcb_atom_t request = Atom(x, "_NET_WM_MOVERESIZE");
+  const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> supported(
+      xcb_get_property_reply(
+          x, xcb_get_property(x, 0, root, Atom(x, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 0, 1024),
+          nullptr),
+      &std::free);
+  if (!supported || supported->format != 32) return false;
+  const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(supported.get()));
+  const auto count =
+      static_cast<std::size_t>(xcb_get_property_value_length(supported.get())) / sizeof(xcb_atom_t);
+  if (std::find(atoms, atoms + count, request) == atoms + count) return false;
+
+  // The window manager takes the pointer over from the implicit grab of the press.
+  xcb_ungrab_pointer(x, XCB_CURRENT_TIME);
+  constexpr std::uint32_t kSizeBottom = 5, kMove = 8, kLeftButton = 1, kFromApplication = 1;
+  const QPoint device = pressedAt * window.devicePixelRatio();
+  xcb_client_message_event_t message{};
+  message.response_type = XCB_CLIENT_MESSAGE;
+  message.format = 32;
+  message.window = static_cast<xcb_window_t>(window.winId());
+  message.type = request;
+  message.data.data32[0] = static_cast<std::uint32_t>(device.x());
+  message.data.data32[1] = static_cast<std::uint32_t>(device.y());
+  message.data.data32[2] = move ? kMove : kSizeBottom;
+  message.data.data32[3] = kLeftButton;
+  message.data.data32[4] = kFromApplication;
+  xcb_send_event(x, 0, root,
+                 XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                 reinterpret_cast<const char*>(&message));
+  xcb_flush(x);
+  return true;
+}
+#endif
+
+// Hands the drag to the window manager; false where it cannot take it.
+bool StartSystemDrag(QWidget& window, QPoint pressedAt, bool move) {
+#ifdef COUNTDOWN_WITH_XCB
+  if (const auto started = StartMoveResizeOnX11(window, pressedAt, move)) return *started;
+#else
+  (void)pressedAt;
+#endif
+  QWindow* const handle = window.windowHandle();
+  if (handle == nullptr) return false;
+  return move ? handle->startSystemMove() : handle->startSystemResize(Qt::BottomEdge);
+}
+}  // namespace
 
 FramedWindow::FramedWindow() : client_(new QWidget(this)) {
   // No decoration from the window manager; it still places, stacks, focuses and minimizes the
@@ -194,7 +274,8 @@ void FramedWindow::mousePressEvent(QMouseEvent* event) {
       drag_ = Dragging{.area = area,
                        .pressedAt = event->globalPosition().toPoint(),
                        .startGeometry = geometry(),
-                       .handedOverAt = {}};
+                       .handedOverAt = {},
+                       .handedOverTime = 0};
       break;
     case Area::None:
       break;
@@ -226,29 +307,33 @@ void FramedWindow::mouseMoveEvent(QMouseEvent* event) {
     }
     return;
   }
-  if (drag_) Drag(event->globalPosition().toPoint());
+  if (drag_) Drag(event->globalPosition().toPoint(), event->timestamp());
 }
 
-void FramedWindow::Drag(QPoint globalPosition) {
+void FramedWindow::Drag(QPoint globalPosition, std::uint64_t time) {
   if (!drag_->started) {
     // The first movement of the pressed button starts the move, so that a click stays a click.
     drag_->started = true;
-    QWindow* const window = windowHandle();
-    drag_->bySystem = window != nullptr &&
-                      (drag_->area == Area::Caption ? window->startSystemMove()
-                                                    : window->startSystemResize(Qt::BottomEdge));
+    drag_->bySystem = StartSystemDrag(*this, drag_->pressedAt, drag_->area == Area::Caption);
     drag_->handedOverAt = globalPosition;
+    drag_->handedOverTime = time;
     if (drag_->bySystem) return;
   }
   if (drag_->bySystem) {
-    // A window manager that carries out the move holds the pointer, so no movement reaches the
-    // window. One that said yes and does nothing leaves the window where it was while the
-    // pointer goes on moving over it: from then on the window follows the pointer itself.
+    // A window manager that carries out the move takes hold of the pointer, so no movement
+    // reaches the window after that (only what was on its way before). One that said yes and
+    // does nothing leaves the window where it was while the pointer goes on moving over it:
+    // from then on the window follows the pointer itself.
     const bool stillHere = geometry() == drag_->startGeometry;
     const int travel = (globalPosition - drag_->handedOverAt).manhattanLength();
-    if (!stillHere || travel < QApplication::startDragDistance()) return;
+    const bool longAfter = time - drag_->handedOverTime >= kWindowManagerTakesHold;
+    if (!stillHere || !longAfter || travel < QApplication::startDragDistance()) return;
     drag_->bySystem = false;
   }
+  DragByHand(globalPosition);
+}
+
+void FramedWindow::DragByHand(QPoint globalPosition) {
   const QPoint moved = globalPosition - drag_->pressedAt;
   if (drag_->area == Area::Caption) {
     move(drag_->startGeometry.topLeft() + moved);

@@ -10,6 +10,7 @@
 #include <QSize>
 #include <QStringList>
 #include <QWidget>
+#include <cstdint>
 #include <optional>
 
 namespace countdown::runtime {
@@ -65,7 +66,8 @@ class FramedWindow : public QWidget {
   void ShowWindowMenu(QPoint globalPosition);
   void FitCaptionFont();
   void LayOutClientArea();
-  void Drag(QPoint globalPosition);
+  void Drag(QPoint globalPosition, std::uint64_t time);
+  void DragByHand(QPoint globalPosition);
 
   QWidget* const client_;
   FrameMetrics metrics_;
@@ -88,6 +90,7 @@ class FramedWindow : public QWidget {
     bool started = false;  // the pointer has moved since the press
     bool bySystem = false;
     QPoint handedOverAt = {};  // global, where the window manager took over
+    std::uint64_t handedOverTime = 0;
   };
   std::optional<Dragging> drag_;
 };

@@ -1,10 +1,11 @@
-"""A real X desktop for end-to-end tests: Xvfb, openbox, the installed program, and the X tools
-a person's actions go through (xdotool for keys and the mouse, xprop and xwininfo for reading)."""
+"""A real X desktop for end-to-end tests: Xvfb, a window manager, the installed program, and the X
+tools a person's actions go through (xdotool for keys and the mouse, xprop and xwininfo for reading)."""
 
 import glob
 import os
 import re
 import shutil
+import signal
 import subprocess
 import tempfile
 import time
@@ -85,40 +86,70 @@ class FakeClock:
         os.replace(self.path + ".new", self.path)
 
 
+# The window managers the tests run under, and how each is started for a bare test display.
+WINDOW_MANAGERS = {
+    "openbox": ["openbox", "--sm-disable"],
+    "xfwm4": ["xfwm4", "--compositor=off"],
+    "icewm": ["icewm"],
+    "fluxbox": ["fluxbox"],
+    "metacity": ["metacity", "--no-composite", "--sm-disable"],
+}
+
+
 class Desktop:
-    """Xvfb with openbox on a display of its own, and the program on it."""
+    """Xvfb with a window manager on a display of its own, and the program on it. The window
+    manager runs with a fresh HOME and a session bus of its own, in a process group that is
+    ended with everything else the desktop started, on every path out."""
 
     program = PROGRAM
 
-    def __init__(self, width=1024, height=768, dpi=96, tz="Asia/Tokyo", title_font_size=None):
+    def __init__(self, width=1024, height=768, dpi=96, tz="Asia/Tokyo", wm="openbox"):
         self.dir = tempfile.mkdtemp(prefix="countdown3000-e2e-")
         self.tz = tz
+        self.wm = wm
         self.processes = []
+        self.groups = []
+        home = os.path.join(self.dir, "home")
+        os.mkdir(home)
         read_fd, write_fd = os.pipe()
+        # -noreset keeps the X resources below when their last client has gone.
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{width}x{height}x24",
-             "-dpi", str(dpi), "-nolisten", "tcp"],
+             "-dpi", str(dpi), "-nolisten", "tcp", "-noreset"],
             pass_fds=[write_fd], stderr=subprocess.DEVNULL)
         os.close(write_fd)
-        with os.fdopen(read_fd) as pipe:
-            self.display = ":" + pipe.readline().strip()
-        self.env = dict(os.environ, DISPLAY=self.display, TZ=tz, XDG_RUNTIME_DIR=self.dir,
-                        LANG="C.UTF-8")
-        self.env.pop("QT_QPA_PLATFORM", None)
-        # openbox runs its --startup command once it manages windows; before that a new window
-        # may go unmanaged.
-        ready = os.path.join(self.dir, "openbox-ready")
-        config = []
-        if title_font_size:  # a theme with a taller title bar
-            with open("/etc/xdg/openbox/rc.xml") as f:
-                rc = f.read().replace("<size>8</size>", f"<size>{title_font_size}</size>")
-            config = ["--config-file", os.path.join(self.dir, "rc.xml")]
-            with open(config[1], "w") as f:
-                f.write(rc)
-        self.openbox = self.spawn(["openbox", "--sm-disable", "--startup", f"touch {ready}",
-                                   *config], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for("openbox", lambda: os.path.exists(ready))
+        try:
+            with os.fdopen(read_fd) as pipe:
+                self.display = ":" + pipe.readline().strip()
+            self.env = dict(os.environ, DISPLAY=self.display, TZ=tz, XDG_RUNTIME_DIR=self.dir,
+                            HOME=home, LANG="C.UTF-8")
+            for name in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"):
+                self.env.pop(name, None)
+            if dpi != 96:  # as desktops announce their resolution to programs
+                subprocess.run(["xrdb", "-merge"], input=f"Xft.dpi: {dpi}\n", text=True,
+                               env=self.env, check=True)
+            command = WINDOW_MANAGERS[wm]
+            # openbox announces itself before it manages windows, and runs its --startup
+            # command once it does.
+            ready = os.path.join(self.dir, "ready")
+            if wm == "openbox":
+                command = [*command, "--startup", f"touch {ready}"]
+            self.groups.append(subprocess.Popen(
+                ["dbus-run-session", "--", *command], env=self.env,
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True))
+            # A window manager announces itself on the root window once it manages windows.
+            wait_for(wm, lambda: self._window_manager_running(), 20)
+            if wm == "openbox":
+                wait_for("openbox's start-up", lambda: os.path.exists(ready))
+        except BaseException:
+            self.close()
+            raise
         self.clock = FakeClock(self.dir)
+
+    def _window_manager_running(self):
+        if self.groups[0].poll() is not None:
+            raise AssertionError(f"{self.wm} ended with {self.groups[0].returncode}")
+        return "window id" in self.x("xprop", "-root", "_NET_SUPPORTING_WM_CHECK")
 
     def x(self, *args):
         return subprocess.run(args, env=self.env, capture_output=True, text=True).stdout
@@ -130,6 +161,16 @@ class Desktop:
 
     def close(self):
         findings = []
+        for group in self.groups:
+            for sig in (signal.SIGTERM, signal.SIGKILL):  # whatever outlives the first is killed
+                try:
+                    os.killpg(group.pid, sig)
+                except ProcessLookupError:
+                    break
+                try:
+                    group.wait(5)
+                except subprocess.TimeoutExpired:
+                    pass
         for process in reversed(self.processes + [self.xvfb]):
             if process.poll() is None:
                 process.terminate()
@@ -210,7 +251,11 @@ class Window:
                 raise AssertionError(f"the program ended with {process.returncode}: "
                                      f"{process.stderr.read()}")
             ids = desktop.x("xdotool", "search", "--onlyvisible", "--pid", str(process.pid))
-            return ids.split()[0] if ids.split() else None
+            # Mapped, and taken in by the window manager.
+            for id in ids.split():
+                if "window state" in desktop.x("xprop", "-id", id, "WM_STATE"):
+                    return id
+            return None
 
         self.id = wait_for("the program's window", find, timeout)
 
@@ -237,33 +282,52 @@ class Window:
     def key(self, *keys):
         self.desktop.x("xdotool", "key", "--delay", "50", *keys)
 
-    def client_geometry(self):
-        """The client area: (left, top, width, height) in pixels."""
+    def geometry(self):
+        """The window's outer edges: (left, top, width, height) in pixels. The window draws its
+        own frame and caption bar, so they are the X window's own."""
         info = self.desktop.x("xwininfo", "-id", self.id)
         field = {k.strip(): v.strip() for k, v in
                  (line.split(":", 1) for line in info.splitlines() if ":" in line)}
         return tuple(int(field[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y",
                                               "Width", "Height"))
 
-    def frame_extents(self):
-        """The frame the window manager draws: (left, right, top, bottom) in pixels."""
+    def window_manager_frame(self):
+        """What the window manager draws around the window: (left, right, top, bottom), zero
+        where it publishes nothing."""
         extents = self.desktop.x("xprop", "-id", self.id, "-notype", "_NET_FRAME_EXTENTS")
+        if "=" not in extents:
+            return (0, 0, 0, 0)
         return tuple(int(v) for v in extents.split("=", 1)[1].split(","))
 
-    def frame_geometry(self):
-        """The window's outer edges, title bar and borders included: (left, top, width, height)
-        in pixels."""
-        x, y, width, height = self.client_geometry()
-        left, right, top, bottom = self.frame_extents()
-        return x - left, y - top, width + left + right, height + top + bottom
+    def read_caption(self, name):
+        """Photographs the window and reads the count in its caption bar back with OCR, in the
+        two page layouts that suit one line of digits. The photograph and the enlarged caption
+        go to the artifacts."""
+        x, y, width, height = self.geometry()
+        scale = width / 115  # the caption text lies at (24, 4, 67, 19) in a 96-dpi window
+        box = (x + round(24 * scale), y + round(4 * scale), round(67 * scale), round(19 * scale))
+        self.desktop.screenshot(f"{name}.png", (x - 8, y - 8, width + 16, height + 16))
+        caption = self.desktop.screenshot(f"{name}-caption.png", box)
+        # Grey, twice the size of a 96-dpi caption, dark text on light (the caption is light on
+        # dark while active), cut to the text with a margin: what reads best.
+        subprocess.run(["convert", caption, "-colorspace", "Gray", "-resize",
+                        f"{200 / scale:.0f}%", "-normalize", caption], check=True)
+        mean = float(subprocess.run(["convert", caption, "-format", "%[fx:mean]", "info:"],
+                                    capture_output=True, text=True, check=True).stdout)
+        subprocess.run(["convert", caption, *(["-negate"] if mean < 0.5 else []), "-trim",
+                        "+repage", "-bordercolor", "white", "-border", "10", caption], check=True)
+        return {subprocess.run(["tesseract", caption, "stdout", "--psm", psm, "-c",
+                                "tessedit_char_whitelist=-0123456789"],
+                               capture_output=True, text=True).stdout.strip()
+                for psm in ("7", "13")}
 
     def wait_geometry(self, expected, timeout=3.0):
-        """Waits until the outer (left, top, width, height) matches `expected`, where None
+        """Waits until (left, top, width, height) matches `expected`, where None
         matches anything; fails with the last geometry seen."""
         seen = []
 
         def probe():
-            seen.append(self.frame_geometry())
+            seen.append(self.geometry())
             return all(e is None or e == s for e, s in zip(expected, seen[-1]))
 
         try:

@@ -43,7 +43,7 @@ class CountdownTest(unittest.TestCase):
             # The open list, for a person to look at: seven Japanese labels, not boxes.
             window.key("alt+Down")
             time.sleep(0.5)
-            left, top, width, height = window.frame_geometry()
+            left, top, width, height = window.geometry()
             desktop.screenshot("countdown-list.png", (left - 20, top - 20, 200, 240))
             window.key("Escape", "End")
             window.wait_title(974)

@@ -44,7 +44,7 @@ def ours(frames, program):
     """Whether the code that did it, the first frame past the allocator, is this program's."""
     frame = next((f for f in frames if not ALLOCATOR.search(f)), "")
     return f"(in {program})" in frame or re.search(
-        r"\((fmain|geometry|twips|units|interval_count|local_clock|run_time_error|window_frame|"
+        r"\((fmain|geometry|twips|units|interval_count|local_clock|run_time_error|framed_window|"
         r"main)\.cpp:\d+\)", frame) is not None
 
 
