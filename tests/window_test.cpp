@@ -1,6 +1,10 @@
 // The window on Qt's offscreen platform, with a clock the test sets.
 #include <QApplication>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSignalSpy>
@@ -12,8 +16,11 @@
 #include "runtime/run_time_error.h"
 #include "window/fmain.h"
 #include "window/geometry.h"
+#include "window/twips.h"
 
 using countdown::LocalDateTime;
+
+Q_DECLARE_METATYPE(countdown::runtime::FrameMetrics)
 
 class WindowTest : public QObject {
   Q_OBJECT
@@ -103,53 +110,142 @@ class WindowTest : public QObject {
     tick({3000, 1, 1, 0, 0, 1}, u"-1"_qs);
   }
 
-  // The offscreen platform draws a 2-pixel frame; the rules measure the window with it.
-  static QMargins frameOf(const QWidget& window) {
-    const QRect outer = window.frameGeometry();
-    const QRect inner = window.geometry();
-    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-            outer.bottom() - inner.bottom()};
-  }
-
   void opensCollapsedAtTheCornerOfTheCreatedWindow() {
     fMain window(clock());
     window.Form_Load();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QMargins frame = frameOf(window);
-    QVERIFY(frame.top() > 0);
+    // The window draws its own frame: its outer edges are its own.
+    QCOMPARE(window.frameGeometry(), window.geometry());
     const QRect screen = window.screen()->geometry();
-    const auto twips = [](int pixels) { return static_cast<float>(pixels * 15); };
-    const int left = countdown::geometry::CentredEdge(
-        twips(screen.width()), twips(4680 / 15 + frame.left() + frame.right()));
-    const int top = countdown::geometry::CentredEdge(
-        twips(screen.height()), twips(3195 / 15 + frame.top() + frame.bottom()));
-    QCOMPARE(window.frameGeometry(),
-             QRect(qRound(left / 15.0), qRound(top / 15.0), 1725 / 15, 405 / 15));
+    const int left =
+        countdown::geometry::CentredEdge(static_cast<float>(screen.width() * 15), 4800);
+    const int top =
+        countdown::geometry::CentredEdge(static_cast<float>(screen.height() * 15), 3600);
+    QCOMPARE(window.geometry(), QRect(left / 15, top / 15, 115, 27));
+    // Collapsed, the client area under the caption bar is empty, and the combo box has the
+    // keyboard all the same.
+    QCOMPARE(window.ClientArea()->geometry(), QRect(4, 23, 107, 0));
     QCOMPARE(window.Combo->geometry(), QRect(0, -1, 107, 20));
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(QApplication::focusWidget(), window.Combo);
   }
 
-  void resizingKeepsToTheSizeRules_data() {
-    QTest::addColumn<QSize>("asked");  // outer sizes in pixels, 15 twips each
-    QTest::addColumn<QSize>("kept");
-    QTest::newRow("taller than the combo box") << QSize(115, 67) << QSize(115, 46);
-    QTest::newRow("lower than the title bar") << QSize(115, 7) << QSize(115, 27);
-    QTest::newRow("wider") << QSize(300, 30) << QSize(115, 30);
-    QTest::newRow("narrower and lower") << QSize(20, 10) << QSize(115, 27);
-    QTest::newRow("the largest") << QSize(115, 46) << QSize(115, 46);
-    QTest::newRow("the smallest") << QSize(115, 27) << QSize(115, 27);
+  void frameMetricsRoundToTheNearestPixel_data() {
+    QTest::addColumn<double>("dpi");
+    QTest::addColumn<countdown::runtime::FrameMetrics>("metrics");
+    QTest::addColumn<QSize>("collapsed");
+    QTest::addColumn<int>("expanded");
+    QTest::newRow("96 dpi") << 96.0 << countdown::runtime::FrameMetrics{4, 19, 16, {16, 14}, 2}
+                            << QSize(115, 27) << 46;
+    // 1725 twips are 143.75 pixels, 60 are 5, 285 are 23.75.
+    QTest::newRow("120 dpi") << 120.0 << countdown::runtime::FrameMetrics{5, 24, 20, {20, 18}, 3}
+                             << QSize(144, 34) << 58;
+    QTest::newRow("192 dpi") << 192.0 << countdown::runtime::FrameMetrics{8, 38, 32, {32, 28}, 4}
+                             << QSize(230, 54) << 92;
   }
 
-  void resizingKeepsToTheSizeRules() {
-    QFETCH(QSize, asked);
-    QFETCH(QSize, kept);
+  void frameMetricsRoundToTheNearestPixel() {
+    QFETCH(double, dpi);
+    QFETCH(countdown::runtime::FrameMetrics, metrics);
+    QFETCH(QSize, collapsed);
+    QFETCH(int, expanded);
+    const countdown::Twips twips(dpi);
+    QCOMPARE(countdown::FrameMetricsIn(twips), metrics);
+    namespace geometry = countdown::geometry;
+    QCOMPARE(QSize(twips.ToPixels(geometry::kWidth), twips.ToPixels(geometry::kMinHeight)),
+             collapsed);
+    QCOMPARE(twips.ToPixels(geometry::kMaxHeight), expanded);
+  }
+
+  void captionShowsTheWidestCountWhole() {
     fMain window(clock());
     window.Form_Load();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QMargins frame = frameOf(window);
-    window.resize(asked.shrunkBy(frame));
-    QCOMPARE(window.frameGeometry().size(), kept);
+    const QFont font = window.CaptionFont();
+    QVERIFY(font.bold());
+    const auto widest = [&window](const QFont& f) {
+      const QFontMetricsF metrics(f, &window);
+      qreal width = 0;
+      for (char digit = '0'; digit <= '9'; ++digit) {
+        width = std::max(
+            width, metrics.horizontalAdvance(QLatin1Char('-') + QString(11, QLatin1Char(digit))));
+      }
+      return width;
+    };
+    const int room = window.TitleRect().width();
+    QVERIFY2(widest(font) <= room, qPrintable(QString::number(widest(font))));
+    // As large as it can be: the title font itself, or one pixel more would not fit.
+    QFont larger = font;
+    larger.setPixelSize(QFontInfo(font).pixelSize() + 1);
+    QFont title = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    title.setBold(true);
+    QVERIFY(QFontInfo(font).pixelSize() == QFontInfo(title).pixelSize() || widest(larger) > room);
+  }
+
+  void captionBarMovesResizesAndCloses() {
+    fMain window(clock());
+    window.Form_Load();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QRect start = window.geometry();
+    // Dragging the caption moves the window by what the mouse moved (by hand here: the
+    // offscreen platform has no window manager to take the drag).
+    // QTest places the mouse in window coordinates, which move with the window.
+    const auto at = [&window](QPoint global) { return window.mapFromGlobal(global); };
+    const QPoint caption = window.TitleRect().center();
+    const QPoint pressed = window.mapToGlobal(caption);
+    QTest::mousePress(&window, Qt::LeftButton, {}, caption);
+    QTest::mouseMove(&window, at(pressed + QPoint(5, 3)));
+    QTest::mouseMove(&window, at(pressed + QPoint(30, 20)));
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, at(pressed + QPoint(30, 20)));
+    QTRY_COMPARE(window.geometry(), start.translated(30, 20));
+    // The lower edge stops at the combo box's bottom, and a double click on the caption and a
+    // drag of a side border change nothing.
+    const QRect moved = window.geometry();
+    const QPoint edge(50, window.height() - 2);
+    QTest::mousePress(&window, Qt::LeftButton, {}, edge);
+    QTest::mouseMove(&window, edge + QPoint(0, 10));
+    QTest::mouseMove(&window, edge + QPoint(0, 60));
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, edge + QPoint(0, 60));
+    QTRY_COMPARE(window.geometry(), QRect(moved.topLeft(), QSize(115, 46)));
+    QTest::mouseDClick(&window, Qt::LeftButton, {}, caption);
+    const QPoint side(window.width() - 2, 30);
+    QTest::mousePress(&window, Qt::LeftButton, {}, side);
+    QTest::mouseMove(&window, side + QPoint(40, 0));
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, side + QPoint(40, 0));
+    QCOMPARE(window.geometry(), QRect(moved.topLeft(), QSize(115, 46)));
+    QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+    QTest::mouseMove(&window, QPoint(50, window.height() - 1));
+    QCOMPARE(window.cursor().shape(), Qt::SizeVerCursor);
+    // A click on the close button closes the window; one that slides off the button does not.
+    const QPoint close = window.CloseButtonRect().center();
+    QTest::mousePress(&window, Qt::LeftButton, {}, close);
+    QTest::mouseMove(&window, close + QPoint(0, 30));
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, close + QPoint(0, 30));
+    QVERIFY(window.isVisible());
+    QTest::mouseClick(&window, Qt::LeftButton, {}, close);
+    QVERIFY(!window.isVisible());
+  }
+
+  void windowMenuMinimizes() {
+    fMain window(clock());
+    window.Form_Load();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QStringList entries;
+    QTimer::singleShot(50, [&entries] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (menu == nullptr) return;
+      for (QAction* action : menu->actions()) {
+        if (!action->isSeparator()) entries << action->text();
+      }
+      QTest::keyClick(menu, Qt::Key_N);  // Mi&nimize
+    });
+    QTest::mouseClick(&window, Qt::RightButton, {}, window.TitleRect().center());
+    QCOMPARE(entries, QStringList({u"Mi&nimize"_qs, u"&Close"_qs}));
+    QTRY_VERIFY(window.isMinimized());
   }
 
   void maximizingAndRestoringKeepsTheRules() {
