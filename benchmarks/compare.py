@@ -8,7 +8,8 @@ figures at rest are taken over the same minutes for both programs, which run sid
 resident memory after start, CPU time per minute, wake-ups per second (times the scheduler ran
 one of the program's threads), and title rewrites per minute (PropertyNotify of _NET_WM_NAME).
 Countdown 3000 is measured in seconds, whose text changes every second like the floor's, and in
-years, whose text does not change.
+years, whose text does not change. Last, each program runs alone on a desktop of its own, and the
+CPU time of the whole desktop is taken: the program, the X server and the window manager.
 """
 
 import argparse
@@ -50,6 +51,22 @@ def sched(pid):
         cpu += on_cpu
         runs += slices
     return cpu, runs
+
+
+def desktop_cpu_ns(desktop, pid):
+    """CPU nanoseconds of the program `pid`, the X server, and the window manager's process group
+    (the window manager and its session bus)."""
+    pids = {pid, desktop.xvfb.pid}
+    groups = {group.pid for group in desktop.groups}
+    for entry in os.listdir("/proc"):
+        if entry.isdigit():
+            try:
+                with open(f"/proc/{entry}/stat") as f:
+                    if int(f.read().rsplit(")", 1)[1].split()[2]) in groups:
+                        pids.add(int(entry))
+            except (FileNotFoundError, ProcessLookupError, IndexError):
+                continue
+    return sum(sched(p)[0] for p in pids)
 
 
 def rss_kib(pid):
@@ -151,6 +168,18 @@ def main():
                 stop(pid)
             time.sleep(0.5)
 
+    # The whole desktop at rest, each program alone on a desktop of its own.
+    for i in range(args.runs):
+        for name in (list(programs) if i % 2 == 0 else list(programs)[::-1]):
+            with Desktop() as desktop:
+                pid = start(desktop, probe, programs[name])[1]
+                time.sleep(2)
+                before = desktop_cpu_ns(desktop, pid)
+                time.sleep(args.rest)
+                spent = desktop_cpu_ns(desktop, pid) - before
+                add(name, "desktop CPU at rest (s/min)", spent / 1e9 * 60 / args.rest)
+                stop(pid)
+
     print(f"Machine: {platform.node()}, {platform.machine()}, {os.cpu_count()} cores, "
           f"{platform.platform()}; {args.startups} start-ups and {args.runs} runs of "
           f"{args.rest:g} s at rest each, medians.\n")
@@ -162,7 +191,8 @@ def main():
         if floor:
             base = statistics.median(floor)
             ratio = f"{ours / base:.2f}" if base else "-"
-            print(f"| {figure} | {ours:.1f} | {base:.1f} | {ratio} |")
+            digits = 3 if "(s/min)" in figure else 1
+            print(f"| {figure} | {ours:.{digits}f} | {base:.{digits}f} | {ratio} |")
         else:
             print(f"| {figure} | {ours:.1f} | | |")
 
