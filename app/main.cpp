@@ -1,11 +1,17 @@
 // Countdown 3000: how long until 1 January 3000, in the title bar of a tiny window.
 #include <QApplication>
+#include <cstdio>
 
+#include "runtime/display.h"
 #include "runtime/local_clock.h"
 #include "runtime/run_time_error.h"
 #include "window/fmain.h"
 
 int main(int argc, char* argv[]) {
+  if (const auto problem = countdown::runtime::ChooseDisplay(argc, argv)) {
+    std::fprintf(stderr, "countdown3000: %s\n", problem->c_str());
+    return 1;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("countdown3000"));
   QApplication::setApplicationVersion(QStringLiteral(COUNTDOWN3000_VERSION));

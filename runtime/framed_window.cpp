@@ -19,6 +19,7 @@
 #include <QIcon>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QShortcut>
 #include <QWindow>
@@ -176,39 +177,43 @@ void FramedWindow::FitCaptionFont() {
   update(TitleRect());
 }
 
-void FramedWindow::paintEvent(QPaintEvent* /*event*/) {
+void FramedWindow::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   const QPalette& colours = palette();
-  painter.fillRect(rect(), colours.button());
-  qDrawWinPanel(&painter, rect(), colours, false);
-
   // Like a title bar in the current palette: highlighted while the window is active.
   const bool active = isActiveWindow();
-  const QRect caption = CaptionRect();
-  painter.fillRect(caption, active
-                                ? colours.color(QPalette::Active, QPalette::Highlight)
-                                : colours.color(QPalette::Inactive, QPalette::Button).darker(115));
-  windowIcon().paint(&painter, IconRect());
-
+  const QColor captionColour =
+      active ? colours.color(QPalette::Active, QPalette::Highlight)
+             : colours.color(QPalette::Inactive, QPalette::Button).darker(115);
   const QRect title = TitleRect();
+  // A new count repaints the title alone, once a second.
+  if (!title.contains(event->rect())) {
+    painter.fillRect(rect(), colours.button());
+    qDrawWinPanel(&painter, rect(), colours, false);
+    painter.fillRect(CaptionRect(), captionColour);
+    windowIcon().paint(&painter, IconRect());
+
+    // The close button: a raised button face with a cross, sunk while it is held down.
+    const QRect button = CloseButtonRect();
+    qDrawWinButton(&painter, button, colours, closeDown_, &colours.button());
+    const int inset = std::max(2, button.height() / 4);
+    const QRect cross = button.adjusted(inset + 1, inset, -inset - 2, -inset - 1)
+                            .translated(closeDown_ ? 1 : 0, closeDown_ ? 1 : 0);
+    painter.setPen(colours.color(QPalette::ButtonText));
+    for (const int shift : {0, 1}) {
+      painter.drawLine(cross.topLeft() + QPoint(shift, 0), cross.bottomRight() + QPoint(shift, 0));
+      painter.drawLine(cross.topRight() + QPoint(shift, 0), cross.bottomLeft() + QPoint(shift, 0));
+    }
+  } else {
+    painter.fillRect(title, captionColour);
+  }
+
   painter.setFont(captionFont_);
   painter.setPen(active ? colours.color(QPalette::Active, QPalette::HighlightedText)
                         : colours.color(QPalette::Inactive, QPalette::WindowText));
   painter.drawText(
       title, Qt::AlignLeft | Qt::AlignVCenter,
       QFontMetrics(captionFont_, this).elidedText(windowTitle(), Qt::ElideRight, title.width()));
-
-  // The close button: a raised button face with a cross, sunk while it is held down.
-  const QRect button = CloseButtonRect();
-  qDrawWinButton(&painter, button, colours, closeDown_, &colours.button());
-  const int inset = std::max(2, button.height() / 4);
-  const QRect cross = button.adjusted(inset + 1, inset, -inset - 2, -inset - 1)
-                          .translated(closeDown_ ? 1 : 0, closeDown_ ? 1 : 0);
-  painter.setPen(colours.color(QPalette::ButtonText));
-  for (const int shift : {0, 1}) {
-    painter.drawLine(cross.topLeft() + QPoint(shift, 0), cross.bottomRight() + QPoint(shift, 0));
-    painter.drawLine(cross.topRight() + QPoint(shift, 0), cross.bottomLeft() + QPoint(shift, 0));
-  }
 }
 
 void FramedWindow::resizeEvent(QResizeEvent* event) {

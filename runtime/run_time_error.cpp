@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QString>
+#include <QWidget>
 #include <cstdio>
 #include <iterator>
 
@@ -24,6 +25,8 @@ void ReportRunTimeError(std::string_view message) noexcept {
   std::fprintf(stderr, "countdown3000: run-time error: %.*s\n", static_cast<int>(message.size()),
                message.data());
   if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
+    // The last count grows wrong while the box waits: no window shows it any longer.
+    for (QWidget* const window : QApplication::topLevelWidgets()) window->setWindowTitle({});
     QMessageBox::critical(nullptr, QStringLiteral("Countdown 3000"),
                           QStringLiteral("Run-time error:\n\n") +
                               QString::fromUtf8(message.data(), std::ssize(message)));

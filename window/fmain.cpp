@@ -8,12 +8,12 @@
 #include <QSignalBlocker>
 #include <QString>
 #include <QTimer>
-#include <algorithm>
 #include <array>
 #include <charconv>
 #include <chrono>
 
 #include "data/icons/countdown3000.xpm"
+#include "runtime/local_clock.h"
 #include "runtime/run_time_error.h"
 #include "window/twips.h"
 
@@ -57,9 +57,16 @@ fMain::fMain(Clock clock)
   connect(Combo, &QComboBox::currentIndexChanged, this,
           [this] { RunHandler([this] { Combo_Click(); }); });
 
-  Timer->setInterval(std::chrono::seconds(1));
-  connect(Timer, &QTimer::timeout, this, [this] { RunHandler([this] { Timer_Timer(); }); });
-  Timer->start();
+  // Once a second, each tick just after the system clock's second changes, so that every unit
+  // changes as the wall clock crosses its boundary. Re-armed on every tick, so a clock set by
+  // hand or a resume from suspend is caught up with at the next one.
+  Timer->setSingleShot(true);
+  Timer->setTimerType(Qt::PreciseTimer);
+  connect(Timer, &QTimer::timeout, this, [this] {
+    RunHandler([this] { Timer_Timer(); });
+    if (!countdown::runtime::Stopped()) Timer->start(countdown::runtime::UntilNextSecond());
+  });
+  Timer->start(countdown::runtime::UntilNextSecond());
 }
 
 void fMain::Form_Load() {

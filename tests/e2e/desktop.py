@@ -121,10 +121,12 @@ class Desktop:
         try:
             with os.fdopen(read_fd) as pipe:
                 self.display = ":" + pipe.readline().strip()
-            self.env = dict(os.environ, DISPLAY=self.display, TZ=tz, XDG_RUNTIME_DIR=self.dir,
+            self.env = dict(os.environ, DISPLAY=self.display, XDG_RUNTIME_DIR=self.dir,
                             HOME=home, LANG="C.UTF-8")
-            for name in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"):
+            for name in ("TZ", "QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"):
                 self.env.pop(name, None)
+            if tz:  # otherwise the system's zone, /etc/localtime
+                self.env["TZ"] = tz
             if dpi != 96:  # as desktops announce their resolution to programs
                 subprocess.run(["xrdb", "-merge"], input=f"Xft.dpi: {dpi}\n", text=True,
                                env=self.env, check=True)

@@ -2,6 +2,7 @@
 clock in zones with unusual rules: the title follows the wall clock within one tick. A clock
 that cannot be turned into local time gives a clear error, never a number."""
 
+import os
 import re
 import subprocess
 import time
@@ -85,6 +86,52 @@ class ClockTest(unittest.TestCase):
                     window.key("Down", "Down", "Down", "Down")
                     window.wait_title(expected_count("d", after))
                     self.assertEqual(expected_count("d", before) - expected_count("d", after), 2)
+
+    @unittest.skipUnless(os.geteuid() == 0, "a private mount namespace needs root")
+    def test_a_new_system_time_zone_shows_at_the_next_tick(self):
+        moment = epoch("UTC", 2026, 12, 8, 5, 30, 15)
+        zones = {}
+        for zone in ("Etc/UTC", "Asia/Tokyo", "America/St_Johns"):
+            with open(f"/usr/share/zoneinfo/{zone}", "rb") as f:
+                zones[zone] = f.read()
+        with Desktop(tz=None) as desktop:
+            # The system's zone file, as the program sees it: a file of ours bind-mounted over
+            # /etc/localtime in a mount namespace of the program's own, rewritten in place.
+            localtime = os.path.join(desktop.dir, "localtime")
+            with open(localtime, "wb") as f:
+                f.write(zones["Etc/UTC"])
+            script = 'mount --bind "$0" /etc/localtime && exec "$1"'
+            window = desktop.start(fake_time=moment,
+                                   wrapper=("unshare", "-m", "sh", "-c", script, localtime))
+            window.activate()
+            window.key("Down", "Down")  # hours
+            for written, zone in enumerate(zones, start=1):
+                with open(localtime, "r+b") as f:
+                    f.write(zones[zone])
+                    f.truncate()
+                os.utime(localtime, (moment + written, moment + written))  # a new mtime each time
+                wall = datetime.fromtimestamp(moment, ZoneInfo(zone)).replace(tzinfo=None)
+                window.wait_title(expected_count("h", wall), WITHIN_A_TICK)
+
+    def test_an_error_while_counting_shows_no_count(self):
+        with Desktop() as desktop:
+            window = desktop.start(fake_time=epoch("Asia/Tokyo", 2026, 12, 8, 5, 30, 15))
+            window.wait_title(30706972185)
+            desktop.clock.set_offset(70000000000000000)  # beyond local time, at the next tick
+            box = wait_for("the error's message box", lambda: desktop.x(
+                "xdotool", "search", "--onlyvisible", "--name", "^Countdown 3000$").split())[0]
+            # No count under the box (Qt names an untitled window after the program).
+            no_count = lambda: re.fullmatch(r"-?\d+", window.title() or "0") is None  # noqa: E731
+            wait_for("a title with no count", no_count)
+            time.sleep(3.5)  # the box stands over three ticks: one box, and still no count
+            self.assertTrue(no_count(), window.title())
+            self.assertEqual(len(desktop.x("xdotool", "search", "--onlyvisible", "--name",
+                                           "^Countdown 3000$").split()), 1)
+            desktop.x("xdotool", "windowactivate", "--sync", box, "key", "Return")
+            self.assertEqual(window.process.wait(10), 70)
+            reports = [line for line in window.process.stderr.read().splitlines()
+                       if "run-time error:" in line]
+            self.assertEqual(len(reports), 1, reports)
 
     def test_a_clock_past_local_time_is_a_clear_error(self):
         # Some 2.2 billion years ahead: beyond every year that local time can express.

@@ -2,12 +2,16 @@
 picked from the keyboard, and a faked clock across the year 3000. Daylight saving is in
 test_clock.py."""
 
+import os
+import statistics
+import subprocess
+import threading
 import time
 import unittest
 from datetime import datetime
 from zoneinfo import ZoneInfo
 
-from desktop import UNITS, Desktop, expected_count
+from desktop import PROGRAM, UNITS, Desktop, expected_count
 
 
 def epoch(tz, *fields):
@@ -26,6 +30,50 @@ class CountdownTest(unittest.TestCase):
                            range(before - 1, after + 1)}  # a tick may lag the clock by a second
                 self.assertIn(int(title), allowed, f"title {title}")
                 time.sleep(1.1)
+
+    def test_the_count_changes_on_the_second(self):
+        with Desktop(tz="Asia/Tokyo") as desktop:
+            window = desktop.start()
+            # Each new title as it reaches the X server, held against the wall clock's seconds.
+            spy = subprocess.Popen(["xprop", "-spy", "-id", window.id, "-notype", "_NET_WM_NAME"],
+                                   env=desktop.env, stdout=subprocess.PIPE, text=True)
+            changes = []
+
+            def read():
+                for line in spy.stdout:
+                    changes.append((time.time(), int(line.split("=", 1)[1].strip().strip('"'))))
+
+            threading.Thread(target=read, daemon=True).start()
+            try:
+                time.sleep(8.5)
+            finally:
+                spy.terminate()
+                spy.wait()
+                spy.stdout.close()
+            changes = changes[1:]  # xprop prints the title once as it starts
+            self.assertGreaterEqual(len(changes), 7)
+            lags = []
+            for moment, count in changes:
+                second = int(moment)
+                lags.append(moment - second)
+                self.assertEqual(count, expected_count("s", desktop.wall_clock(second)))
+            # On a quiet machine a few milliseconds; generous for a loaded one.
+            self.assertLess(statistics.median(lags), 0.25, lags)
+            self.assertLess(max(lags), 0.6, lags)
+
+    def test_without_a_display(self):
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+        for extra, named in [({}, "DISPLAY is not set"), ({"DISPLAY": ":9999"}, ":9999"),
+                             ({"QT_QPA_PLATFORM": "wayland"}, "WAYLAND_DISPLAY is not set")]:
+            with self.subTest(**extra):
+                run = subprocess.run([PROGRAM], env={**env, **extra}, capture_output=True,
+                                     text=True, timeout=30)
+                self.assertEqual(run.returncode, 1, run.stderr)
+                lines = run.stderr.splitlines()
+                self.assertEqual(len(lines), 1, run.stderr)
+                self.assertTrue(lines[0].startswith("countdown3000: cannot open a display"))
+                self.assertIn(named, lines[0])
 
     def test_keyboard_picks_every_unit(self):
         tz = "Asia/Tokyo"
