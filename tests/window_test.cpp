@@ -64,11 +64,13 @@ class WindowTest : public QObject {
 
     QStringList labels;
     for (int i = 0; i < window.Combo->count(); ++i) labels << window.Combo->itemText(i);
-    QCOMPARE(labels, QStringList({u"\u79D2"_qs, u"\u5206"_qs, u"\u6642"_qs, u"\u9031"_qs,
-                                  u"\u65E5"_qs, u"\u6708"_qs, u"\u5E74"_qs}));
+    QCOMPARE(labels, QStringList({QStringLiteral("\u79D2"), QStringLiteral("\u5206"),
+                                  QStringLiteral("\u6642"), QStringLiteral("\u9031"),
+                                  QStringLiteral("\u65E5"), QStringLiteral("\u6708"),
+                                  QStringLiteral("\u5E74")}));
     QCOMPARE(window.Combo->currentIndex(), 0);
     QCOMPARE(clicks.count(), 1);  // the selection of seconds, and nothing while filling
-    QCOMPARE(window.windowTitle(), u"30706972185"_qs);
+    QCOMPARE(window.windowTitle(), QStringLiteral("30706972185"));
   }
 
   void pickingAUnitRefreshesAtOnce_data() {
@@ -77,14 +79,14 @@ class WindowTest : public QObject {
     QTest::addColumn<QString>("title");
     const LocalDateTime dec2026{2026, 12, 8, 5, 30, 15};
     const LocalDateTime jun3001{3001, 6, 1, 0, 0, 0};
-    QTest::newRow("minutes") << 1 << dec2026 << u"511782870"_qs;
-    QTest::newRow("hours") << 2 << dec2026 << u"8529715"_qs;
-    QTest::newRow("weeks") << 3 << dec2026 << u"50772"_qs;
-    QTest::newRow("days") << 4 << dec2026 << u"355405"_qs;
-    QTest::newRow("months") << 5 << dec2026 << u"11677"_qs;
-    QTest::newRow("years") << 6 << dec2026 << u"974"_qs;
-    QTest::newRow("weeks after 3000") << 3 << jun3001 << u"-74"_qs;
-    QTest::newRow("years after 3000") << 6 << jun3001 << u"-1"_qs;
+    QTest::newRow("minutes") << 1 << dec2026 << QStringLiteral("511782870");
+    QTest::newRow("hours") << 2 << dec2026 << QStringLiteral("8529715");
+    QTest::newRow("weeks") << 3 << dec2026 << QStringLiteral("50772");
+    QTest::newRow("days") << 4 << dec2026 << QStringLiteral("355405");
+    QTest::newRow("months") << 5 << dec2026 << QStringLiteral("11677");
+    QTest::newRow("years") << 6 << dec2026 << QStringLiteral("974");
+    QTest::newRow("weeks after 3000") << 3 << jun3001 << QStringLiteral("-74");
+    QTest::newRow("years after 3000") << 6 << jun3001 << QStringLiteral("-1");
   }
 
   void pickingAUnitRefreshesAtOnce() {
@@ -102,9 +104,9 @@ class WindowTest : public QObject {
     fMain window(clock());
     QVERIFY(loadAndShow(window));
     QTest::keyClick(window.Combo, Qt::Key_End);
-    QCOMPARE(window.windowTitle(), u"974"_qs);
+    QCOMPARE(window.windowTitle(), QStringLiteral("974"));
     QTest::keyClick(window.Combo, Qt::Key_Up);
-    QCOMPARE(window.windowTitle(), u"11677"_qs);
+    QCOMPARE(window.windowTitle(), QStringLiteral("11677"));
   }
 
   void timerTicksFollowTheClock() {
@@ -114,9 +116,9 @@ class WindowTest : public QObject {
       now_ = t;
       QTRY_COMPARE_WITH_TIMEOUT(window.windowTitle(), title, 2500);
     };
-    tick({2999, 12, 31, 23, 59, 59}, u"1"_qs);
-    tick({3000, 1, 1, 0, 0, 0}, u"0"_qs);
-    tick({3000, 1, 1, 0, 0, 1}, u"-1"_qs);
+    tick({2999, 12, 31, 23, 59, 59}, QStringLiteral("1"));
+    tick({3000, 1, 1, 0, 0, 0}, QStringLiteral("0"));
+    tick({3000, 1, 1, 0, 0, 1}, QStringLiteral("-1"));
   }
 
   void opensCollapsedAtTheCornerOfTheCreatedWindow() {
@@ -245,7 +247,7 @@ class WindowTest : public QObject {
       QTest::keyClick(menu, Qt::Key_N);  // Mi&nimize
     });
     QTest::mouseClick(&window, Qt::RightButton, {}, window.TitleRect().center());
-    QCOMPARE(entries, QStringList({u"Mi&nimize"_qs, u"&Close"_qs}));
+    QCOMPARE(entries, QStringList({QStringLiteral("Mi&nimize"), QStringLiteral("&Close")}));
     QTRY_VERIFY(window.isMinimized());
   }
 
@@ -259,7 +261,7 @@ class WindowTest : public QObject {
     QCOMPARE(window.frameGeometry().width(), 115);
     QVERIFY2(window.frameGeometry().height() >= 27 && window.frameGeometry().height() <= 46,
              qPrintable(QString::number(window.frameGeometry().height())));
-    QCOMPARE(window.windowTitle(), u"30706972185"_qs);
+    QCOMPARE(window.windowTitle(), QStringLiteral("30706972185"));
   }
 
   // Runs last: a run-time error ends the program, and the run-time layer stays stopped.
@@ -289,7 +291,7 @@ class WindowTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(QApplication::activeModalWidget() == nullptr && !reported.isEmpty(),
                              6000);
     QCOMPARE(reported.size(), 1);  // one report, though ticks came while it stood
-    QVERIFY2(reported[0].contains(u"cannot be converted to local time"_qs),
+    QVERIFY2(reported[0].contains(QStringLiteral("cannot be converted to local time")),
              qPrintable(reported[0]));
     QCOMPARE(titleUnderTheBox, QString());  // no count, not even the last one
     QCOMPARE(window.windowTitle(), QString());

@@ -4,7 +4,10 @@ icons, and the Windows resource script."""
 import glob
 import os
 import re
+import shutil
+import stat
 import subprocess
+import tempfile
 import unittest
 import xml.etree.ElementTree as ElementTree
 
@@ -27,6 +30,22 @@ def share(*parts):
 
 
 class InstallTest(unittest.TestCase):
+    def test_folders_are_open_to_all_whatever_the_umask(self):
+        with tempfile.TemporaryDirectory() as scratch:
+            prefix = os.path.join(scratch, "prefix")
+            keep_manifest = os.path.join(os.path.dirname(__file__), "..", "keep_manifest.cmake")
+            result = subprocess.run(
+                ["cmake", f"-DBUILD_DIR={BUILD}",
+                 f"-DCOMMAND=cmake;--install;.;--prefix;{prefix}", "-P", keep_manifest],
+                capture_output=True, text=True, preexec_fn=lambda: os.umask(0o077))
+            self.assertEqual(result.returncode, 0, result.stderr)
+            folders = {os.path.relpath(root, prefix): stat.S_IMODE(os.stat(root).st_mode)
+                       for root, _, _ in os.walk(prefix)}
+            self.assertIn(os.path.join("share", "licenses", "countdown3000"), folders)
+            self.assertEqual({f: oct(m) for f, m in folders.items() if m != 0o755}, {})
+            with open(os.path.join(prefix, "share", "licenses", "countdown3000", "LICENSE")) as f:
+                self.assertIn("MIT License", f.read())
+
     def test_desktop_entry_and_metainfo_validate(self):
         desktop = share("applications", APP_ID + ".desktop")
         code, out = run("desktop-file-validate", desktop)
@@ -68,6 +87,8 @@ class InstallTest(unittest.TestCase):
                 self.assertEqual(a, "255", histogram)
                 self.assertIn((int(r), int(g), int(b)), PALETTE, histogram)
 
+    @unittest.skipUnless(shutil.which("x86_64-w64-mingw32-windres"),
+                         "mingw-w64's windres is not installed (binutils-mingw-w64-x86-64)")
     def test_windows_resources_compile_with_the_version_record(self):
         resources = os.path.join(BUILD, "countdown3000.res")
         code, out = run("x86_64-w64-mingw32-windres", "--preprocessor=cpp",

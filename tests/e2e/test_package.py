@@ -13,7 +13,9 @@ APP_ID = "io.github.countdown3000.Countdown3000"
 
 
 def the_package():
-    debs = glob.glob(os.path.join(PACKAGES, "countdown3000_*.deb"))
+    """This build's package (a package folder may still hold others)."""
+    version = os.environ["COUNTDOWN3000_VERSION"]
+    debs = glob.glob(os.path.join(PACKAGES, f"countdown3000_{version}_*.deb"))
     assert len(debs) == 1, debs
     return debs[0]
 
