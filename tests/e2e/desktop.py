@@ -96,6 +96,34 @@ WINDOW_MANAGERS = {
 }
 
 
+def read_count(photo, window, name):
+    """Reads back with OCR the count in the caption bar of the window at (left, top, width,
+    height) in the photograph `photo`, in the two page layouts that suit one line of digits. The
+    window and its enlarged caption go to the artifacts as `name`.png and `name`-caption.png."""
+    x, y, width, height = window
+    scale = width / 115  # the caption text lies at (24, 4, 67, 19) in a 96-dpi window
+    box = (x + round(24 * scale), y + round(4 * scale), round(67 * scale), round(19 * scale))
+    os.makedirs(ARTIFACTS, exist_ok=True)
+    crop = lambda path, x, y, w, h: subprocess.run(  # noqa: E731
+        ["convert", photo, "-crop", f"{w}x{h}+{x}+{y}", "+repage", path], check=True)
+    crop(os.path.join(ARTIFACTS, f"{name}.png"), max(0, x - 8), max(0, y - 8), width + 16,
+         height + 16)
+    caption = os.path.join(ARTIFACTS, f"{name}-caption.png")
+    crop(caption, *box)
+    # Grey, twice the size of a 96-dpi caption, dark text on light (the caption is light on
+    # dark while active), cut to the text with a margin: what reads best.
+    subprocess.run(["convert", caption, "-colorspace", "Gray", "-resize", f"{200 / scale:.0f}%",
+                    "-normalize", caption], check=True)
+    mean = float(subprocess.run(["convert", caption, "-format", "%[fx:mean]", "info:"],
+                                capture_output=True, text=True, check=True).stdout)
+    subprocess.run(["convert", caption, *(["-negate"] if mean < 0.5 else []), "-trim", "+repage",
+                    "-bordercolor", "white", "-border", "10", caption], check=True)
+    return {subprocess.run(["tesseract", caption, "stdout", "--psm", psm, "-c",
+                            "tessedit_char_whitelist=-0123456789"],
+                           capture_output=True, text=True).stdout.strip()
+            for psm in ("7", "13")}
+
+
 class Desktop:
     """Xvfb with a window manager on a display of its own, and the program on it. The window
     manager runs with a fresh HOME and a session bus of its own, in a process group that is
@@ -173,7 +201,7 @@ class Desktop:
                     group.wait(5)
                 except subprocess.TimeoutExpired:
                     pass
-        for process in reversed(self.processes + [self.xvfb]):
+        for process in reversed([p for p in self.processes + [self.xvfb] if p]):
             if process.poll() is None:
                 process.terminate()
                 try:
@@ -232,13 +260,75 @@ class Desktop:
         return path
 
 
-    def darkest(self, geometry):
-        """The lowest brightness (0 black ... 1 white) on screen in (left, top, width, height)."""
-        x, y, w, h = geometry
-        out = subprocess.run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}",
-                              "-format", "%[fx:minima]", "info:"], env=self.env,
+class Weston(Desktop):
+    """weston on its headless backend, drawn by its pixman renderer so that it can be
+    photographed (weston-screenshooter, which --debug allows), on a plain background so that a
+    window stands out; with XWayland, whose display the X tools then use, or without."""
+
+    BACKGROUND = "002244"
+
+    def __init__(self, xwayland=False, width=1024, height=768, tz="Asia/Tokyo"):
+        self.dir = tempfile.mkdtemp(prefix="countdown3000-weston-")
+        self.tz, self.width = tz, width
+        self.processes, self.groups, self.xvfb = [], [], None
+        config = os.path.join(self.dir, "weston.ini")
+        with open(config, "w") as f:
+            f.write(f"[core]\nxwayland={str(xwayland).lower()}\n[shell]\n"
+                    f"background-color=0xff{self.BACKGROUND}\npanel-position=none\n")
+        socket = "wayland-countdown3000"
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.dir, HOME=self.dir, LANG="C.UTF-8",
+                        TZ=tz, WAYLAND_DISPLAY=socket)
+        for name in ("DISPLAY", "QT_QPA_PLATFORM", "DBUS_SESSION_BUS_ADDRESS"):
+            self.env.pop(name, None)
+        log = os.path.join(self.dir, "weston.log")
+        try:
+            with open(log, "w") as out:
+                self.groups.append(subprocess.Popen(
+                    ["weston", "--backend=headless-backend.so", "--use-pixman",
+                     f"--width={width}", f"--height={height}", f"--socket={socket}",
+                     "--idle-time=0", "--debug", f"--config={config}"],
+                    env=self.env, stdout=out, stderr=subprocess.STDOUT, start_new_session=True))
+
+            def running(ready):
+                if self.groups[0].poll() is not None:
+                    with open(log) as f:
+                        raise AssertionError(f"weston ended: {f.read()[-2000:]}")
+                return ready()
+
+            wait_for("weston", lambda: running(
+                lambda: os.path.exists(os.path.join(self.dir, socket))), 20)
+            if xwayland:
+                def display():
+                    with open(log) as f:
+                        found = re.search(r"xserver listening on display (:\d+)", f.read())
+                    return found and found.group(1)
+
+                self.env["DISPLAY"] = wait_for("XWayland", lambda: running(display), 20)
+        except BaseException:
+            self.close()
+            raise
+        self.display = self.env.get("DISPLAY")
+        self.clock = FakeClock(self.dir)
+
+    def start_on_wayland(self, fake_time):
+        """Starts the program on a frozen clock; with no X display it is a Wayland client."""
+        self.clock.set(fake_time)
+        return self.spawn([PROGRAM], env=dict(self.env, **self.clock.env),
+                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+
+    def photograph(self):
+        """A photograph of the whole output, and the (left, top, width, height) of what is on it
+        besides the background, or None while there is nothing."""
+        for old in glob.glob(os.path.join(self.dir, "wayland-screenshot*.png")):
+            os.remove(old)
+        subprocess.run(["weston-screenshooter"], env=self.env, cwd=self.dir, timeout=20,
+                       check=True, capture_output=True)
+        photo = glob.glob(os.path.join(self.dir, "wayland-screenshot*.png"))[0]
+        box = subprocess.run(["convert", photo, "-fill", "black", "-opaque",
+                              f"#{self.BACKGROUND}", "-trim", "-format", "%X %Y %w %h", "info:"],
                              capture_output=True, text=True, check=True).stdout
-        return float(out)
+        box = tuple(int(v) for v in box.split())
+        return photo, (box if 1 < box[2] < self.width else None)
 
 
 class Window:
@@ -302,26 +392,10 @@ class Window:
         return tuple(int(v) for v in extents.split("=", 1)[1].split(","))
 
     def read_caption(self, name):
-        """Photographs the window and reads the count in its caption bar back with OCR, in the
-        two page layouts that suit one line of digits. The photograph and the enlarged caption
-        go to the artifacts."""
-        x, y, width, height = self.geometry()
-        scale = width / 115  # the caption text lies at (24, 4, 67, 19) in a 96-dpi window
-        box = (x + round(24 * scale), y + round(4 * scale), round(67 * scale), round(19 * scale))
-        self.desktop.screenshot(f"{name}.png", (x - 8, y - 8, width + 16, height + 16))
-        caption = self.desktop.screenshot(f"{name}-caption.png", box)
-        # Grey, twice the size of a 96-dpi caption, dark text on light (the caption is light on
-        # dark while active), cut to the text with a margin: what reads best.
-        subprocess.run(["convert", caption, "-colorspace", "Gray", "-resize",
-                        f"{200 / scale:.0f}%", "-normalize", caption], check=True)
-        mean = float(subprocess.run(["convert", caption, "-format", "%[fx:mean]", "info:"],
-                                    capture_output=True, text=True, check=True).stdout)
-        subprocess.run(["convert", caption, *(["-negate"] if mean < 0.5 else []), "-trim",
-                        "+repage", "-bordercolor", "white", "-border", "10", caption], check=True)
-        return {subprocess.run(["tesseract", caption, "stdout", "--psm", psm, "-c",
-                                "tessedit_char_whitelist=-0123456789"],
-                               capture_output=True, text=True).stdout.strip()
-                for psm in ("7", "13")}
+        """Photographs the screen and reads the count in the window's caption bar back."""
+        photo = os.path.join(self.desktop.dir, "screen.png")
+        subprocess.run(["import", "-window", "root", photo], env=self.desktop.env, check=True)
+        return read_count(photo, self.geometry(), name)
 
     def wait_geometry(self, expected, timeout=3.0):
         """Waits until (left, top, width, height) matches `expected`, where None

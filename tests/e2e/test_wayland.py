@@ -1,0 +1,37 @@
+"""The program on a Wayland desktop, weston on its headless backend. Where XWayland runs too, the
+program is an X11 client that places itself; where there is no X server, it runs on Wayland
+itself with its own frame and caption bar, exactly its size, wherever the compositor puts it."""
+
+import unittest
+
+from desktop import Weston, read_count, wait_for
+from test_geometry import CORNER, MIN_HEIGHT, MOMENT, SECONDS, WIDTH
+
+
+class WaylandTest(unittest.TestCase):
+    def test_prefers_x11_where_xwayland_runs(self):
+        with Weston(xwayland=True) as desktop:
+            window = desktop.start(fake_time=MOMENT)  # found through XWayland's X display
+            window.wait_title(SECONDS)
+            self.assertEqual(window.geometry()[2:], (WIDTH, MIN_HEIGHT))
+            # It asks for its corner; weston's own X window manager places X11 windows itself.
+            self.assertIn("user specified location: %d, %d" % CORNER,
+                          desktop.x("xprop", "-id", window.id, "WM_NORMAL_HINTS"))
+
+    def test_runs_on_wayland_where_there_is_no_x_server(self):
+        with Weston(xwayland=False) as desktop:
+            process = desktop.start_on_wayland(MOMENT)
+
+            def shown():
+                photo, window = desktop.photograph()
+                return window and (photo, window)
+
+            photo, window = wait_for("the window", shown, 20)
+            # Exactly its own size, with nothing of the compositor's around it.
+            self.assertEqual(window[2:], (WIDTH, MIN_HEIGHT))
+            self.assertIn(SECONDS, read_count(photo, window, "caption-wayland"))
+            self.assertIsNone(process.poll())
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
