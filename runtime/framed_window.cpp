@@ -1,16 +1,6 @@
 #include "framed_window.h"
 
 #include <qdrawutil.h>
-
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
-#include <optional>
-
-#ifdef COUNTDOWN_WITH_XCB
-#include <xcb/xcb.h>
-#endif
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -23,6 +13,16 @@
 #include <QPainter>
 #include <QShortcut>
 #include <QWindow>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#ifdef COUNTDOWN_WITH_XCB
+#include <xcb/xcb.h>
+#endif
 
 namespace countdown::runtime {
 namespace {
