@@ -19,6 +19,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #ifdef COUNTDOWN_WITH_XCB
 #include <xcb/xcb.h>
@@ -31,6 +32,14 @@ namespace {
 constexpr std::uint64_t kWindowManagerTakesHold = 250;
 
 #ifdef COUNTDOWN_WITH_XCB
+// The toolkit's X connection and root window; no connection off X11.
+std::pair<xcb_connection_t*, xcb_window_t> X11() {
+  const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (QGuiApplication::platformName() != QLatin1String("xcb") || x11 == nullptr) return {};
+  xcb_connection_t* const x = x11->connection();
+  return {x, xcb_setup_roots_iterator(xcb_get_setup(x)).data->root};
+}
+
 xcb_atom_t Atom(xcb_connection_t* x, const char* name) {
   const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
       xcb_intern_atom_reply(
@@ -44,10 +53,8 @@ xcb_atom_t Atom(xcb_connection_t* x, const char* name) {
 // sent, not the press, and window managers anchor the drag there, so the window would lag
 // behind the pointer by whatever it moved first. Empty where the platform is not X11.
 std::optional<bool> StartMoveResizeOnX11(const QWidget& window, QPoint pressedAt, bool move) {
-  const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-  if (QGuiApplication::platformName() != QLatin1String("xcb") || x11 == nullptr) return {};
-  xcb_connection_t* const x = x11->connection();
-  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
+  const auto [x, root] = X11();
+  if (x == nullptr) return {};
   const xcb_atom_t request = Atom(x, "_NET_WM_MOVERESIZE");
   const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> supported(
       xcb_get_property_reply(
@@ -79,6 +86,19 @@ std::optional<bool> StartMoveResizeOnX11(const QWidget& window, QPoint pressedAt
                  reinterpret_cast<const char*>(&message));
   xcb_flush(x);
   return true;
+}
+
+// Where the window stands on the X screen, in the toolkit's coordinates; empty off X11.
+std::optional<QPoint> PositionOnX11(const QWidget& window) {
+  const auto [x, root] = X11();
+  if (x == nullptr) return {};
+  const std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(&std::free)> reply(
+      xcb_translate_coordinates_reply(
+          x, xcb_translate_coordinates(x, static_cast<xcb_window_t>(window.winId()), root, 0, 0),
+          nullptr),
+      &std::free);
+  if (!reply) return {};
+  return QPoint(reply->dst_x, reply->dst_y) / window.devicePixelRatio();
 }
 #endif
 
@@ -188,6 +208,8 @@ void FramedWindow::paintEvent(QPaintEvent* event) {
   const QRect title = TitleRect();
   // A new count repaints the title alone, once a second.
   if (!title.contains(event->rect())) {
+    // Exposed, activated or resized: by now the window manager has placed the window.
+    QMetaObject::invokeMethod(this, &FramedWindow::TakePositionFromX11, Qt::QueuedConnection);
     painter.fillRect(rect(), colours.button());
     qDrawWinPanel(&painter, rect(), colours, false);
     painter.fillRect(CaptionRect(), captionColour);
@@ -228,6 +250,24 @@ void FramedWindow::showEvent(QShowEvent* event) {
   // then, comes with no event of its own.
   LayOutClientArea();
   FitCaptionFont();
+}
+
+void FramedWindow::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  if (isVisible()) TakePositionFromX11();
+}
+
+void FramedWindow::TakePositionFromX11() {
+#ifdef COUNTDOWN_WITH_XCB
+  // openbox tells a window it has just mapped without decoration that it stands at (0, 0), and
+  // may place its frame only afterwards without a word; Qt would then open the combo box's list
+  // and move the window by hand from the wrong place. Asked for the place it really has, the
+  // window manager confirms the true one.
+  if (const auto real = PositionOnX11(*this); real && *real != pos() && *real != corrected_) {
+    corrected_ = *real;
+    move(*real);
+  }
+#endif
 }
 
 void FramedWindow::changeEvent(QEvent* event) {

@@ -33,7 +33,6 @@ class FramedWindow : public QWidget {
   FramedWindow();
 
   void SetFrameMetrics(const FrameMetrics& metrics);
-  const FrameMetrics& Metrics() const { return metrics_; }
 
   // The titles the caption bar must show whole: its font is the desktop's title font in bold, or
   // smaller where the widest of them would not fit beside the icon and the close button.
@@ -55,6 +54,7 @@ class FramedWindow : public QWidget {
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void changeEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -65,6 +65,7 @@ class FramedWindow : public QWidget {
   Area HitTest(QPoint point) const;
   void ShowWindowMenu(QPoint globalPosition);
   void FitCaptionFont();
+  void TakePositionFromX11();
   void LayOutClientArea();
   void Drag(QPoint globalPosition, std::uint64_t time);
   void DragByHand(QPoint globalPosition);
@@ -74,6 +75,8 @@ class FramedWindow : public QWidget {
   QStringList widestTitles_;
   QFont captionFont_;
   int fittedWidth_ = -1;
+  // The place last taken from X because the toolkit had been told another.
+  QPoint corrected_{-1, -1};
   Area hovered_ = Area::None;
 
   // A press on the close button: the button shows pressed while the pointer stays on it.

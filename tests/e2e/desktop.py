@@ -249,6 +249,14 @@ class Desktop:
                              stderr=subprocess.PIPE, text=True)
         return Window(self, process, timeout=60 if wrapper else 10)
 
+    def geometry_of(self, window):
+        """Where an X window is on screen: (left, top, width, height) in pixels."""
+        info = self.x("xwininfo", "-id", window)
+        field = {k.strip(): v.strip() for k, v in
+                 (line.split(":", 1) for line in info.splitlines() if ":" in line)}
+        return tuple(int(field[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y",
+                                              "Width", "Height"))
+
     def screenshot(self, name, geometry=None):
         path = os.path.join(ARTIFACTS, name)
         os.makedirs(ARTIFACTS, exist_ok=True)
@@ -377,11 +385,7 @@ class Window:
     def geometry(self):
         """The window's outer edges: (left, top, width, height) in pixels. The window draws its
         own frame and caption bar, so they are the X window's own."""
-        info = self.desktop.x("xwininfo", "-id", self.id)
-        field = {k.strip(): v.strip() for k, v in
-                 (line.split(":", 1) for line in info.splitlines() if ":" in line)}
-        return tuple(int(field[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y",
-                                              "Width", "Height"))
+        return self.desktop.geometry_of(self.id)
 
     def window_manager_frame(self):
         """What the window manager draws around the window: (left, right, top, bottom), zero

@@ -11,7 +11,7 @@ import unittest
 from datetime import datetime
 from zoneinfo import ZoneInfo
 
-from desktop import PROGRAM, UNITS, Desktop, expected_count
+from desktop import PROGRAM, UNITS, Desktop, expected_count, wait_for
 
 
 def epoch(tz, *fields):
@@ -88,10 +88,20 @@ class CountdownTest(unittest.TestCase):
                 window.wait_title(expected_count(unit, wall))
             window.key("Home")
             window.wait_title(expected_count("s", wall))
-            # The open list, for a person to look at: seven Japanese labels, not boxes.
+            # The open list lies under the combo box (inside the 4-pixel border), and is
+            # photographed for a person to look at: seven Japanese labels, not boxes.
             window.key("alt+Down")
-            time.sleep(0.5)
             left, top, width, height = window.geometry()
+
+            def the_list():
+                ids = desktop.x("xdotool", "search", "--onlyvisible", "--pid",
+                                str(window.process.pid)).split()
+                return [i for i in ids if i != window.id]
+
+            popup = desktop.geometry_of(wait_for("the list", the_list)[0])
+            self.assertEqual(popup[0], left + 4, popup)
+            self.assertTrue(top < popup[1] < top + 2 * height, popup)
+            time.sleep(0.3)  # for it to be drawn
             desktop.screenshot("countdown-list.png", (left - 20, top - 20, 200, 240))
             window.key("Escape", "End")
             window.wait_title(974)
