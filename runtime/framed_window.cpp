@@ -15,6 +15,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -88,17 +89,44 @@ std::optional<bool> StartMoveResizeOnX11(const QWidget& window, QPoint pressedAt
   return true;
 }
 
-// Where the window stands on the X screen, in the toolkit's coordinates; empty off X11.
-std::optional<QPoint> PositionOnX11(const QWidget& window) {
+// Where the window stands on the X screen and how large it is, in the screen's pixels; empty
+// off X11.
+std::optional<QRect> GeometryOnX11(const QWidget& window) {
   const auto [x, root] = X11();
   if (x == nullptr) return {};
-  const std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(&std::free)> reply(
-      xcb_translate_coordinates_reply(
-          x, xcb_translate_coordinates(x, static_cast<xcb_window_t>(window.winId()), root, 0, 0),
-          nullptr),
-      &std::free);
-  if (!reply) return {};
-  return QPoint(reply->dst_x, reply->dst_y) / window.devicePixelRatio();
+  const auto id = static_cast<xcb_window_t>(window.winId());
+  const auto place = xcb_translate_coordinates(x, id, root, 0, 0);
+  const auto size = xcb_get_geometry(x, id);
+  const std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(&std::free)> at(
+      xcb_translate_coordinates_reply(x, place, nullptr), &std::free);
+  const std::unique_ptr<xcb_get_geometry_reply_t, decltype(&std::free)> geometry(
+      xcb_get_geometry_reply(x, size, nullptr), &std::free);
+  if (!at || !geometry) return {};
+  return QRect(at->dst_x, at->dst_y, geometry->width, geometry->height);
+}
+
+// Tells the toolkit where the window stands (`native`, from GeometryOnX11), as a window manager
+// tells a client it has moved it without resizing: a synthetic ConfigureNotify in root
+// coordinates, sent to the window itself. Nothing goes to the window manager, which may still be
+// settling the window in its frame and would take a request to move as one more move to make.
+void AnnounceGeometryOnX11(const QWidget& window, QRect native) {
+  const auto [x, root] = X11();
+  if (x == nullptr) return;
+  const auto id = static_cast<xcb_window_t>(window.winId());
+  xcb_configure_notify_event_t notify{};
+  notify.response_type = XCB_CONFIGURE_NOTIFY;
+  notify.event = id;
+  notify.window = id;
+  notify.x = static_cast<std::int16_t>(native.x());
+  notify.y = static_cast<std::int16_t>(native.y());
+  notify.width = static_cast<std::uint16_t>(native.width());
+  notify.height = static_cast<std::uint16_t>(native.height());
+  // The server copies a whole 32-byte event; the configure notification is shorter.
+  std::array<char, 32> event{};
+  static_assert(sizeof notify <= sizeof event);
+  std::memcpy(event.data(), &notify, sizeof notify);
+  xcb_send_event(x, 0, id, XCB_EVENT_MASK_STRUCTURE_NOTIFY, event.data());
+  xcb_flush(x);
 }
 #endif
 
@@ -261,11 +289,15 @@ void FramedWindow::TakePositionFromX11() {
 #ifdef COUNTDOWN_WITH_XCB
   // openbox tells a window it has just mapped without decoration that it stands at (0, 0), and
   // may place its frame only afterwards without a word; Qt would then open the combo box's list
-  // and move the window by hand from the wrong place. Asked for the place it really has, the
-  // window manager confirms the true one.
-  if (const auto real = PositionOnX11(*this); real && *real != pos() && *real != corrected_) {
-    corrected_ = *real;
-    move(*real);
+  // and move the window by hand from the wrong place. The toolkit is told the true place, and
+  // the window manager is not asked for anything: fluxbox, asked to move a window to where it
+  // already stands while it is taking away its decoration, moves it by its title bar's height.
+  if (const auto native = GeometryOnX11(*this)) {
+    const QPoint real = native->topLeft() / devicePixelRatio();
+    if (real != pos() && real != corrected_) {
+      corrected_ = real;
+      AnnounceGeometryOnX11(*this, *native);
+    }
   }
 #endif
 }

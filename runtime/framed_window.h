@@ -75,7 +75,7 @@ class FramedWindow : public QWidget {
   QStringList widestTitles_;
   QFont captionFont_;
   int fittedWidth_ = -1;
-  // The place last taken from X because the toolkit had been told another.
+  // The place last announced to the toolkit because it had been told another.
   QPoint corrected_{-1, -1};
   Area hovered_ = Area::None;
 
