@@ -21,7 +21,7 @@
 
 using countdown::LocalDateTime;
 
-Q_DECLARE_METATYPE(countdown::runtime::FrameMetrics)
+Q_DECLARE_METATYPE(countdown::frame::FrameMetrics)
 
 class WindowTest : public QObject {
   Q_OBJECT
@@ -142,21 +142,21 @@ class WindowTest : public QObject {
 
   void frameMetricsRoundToTheNearestPixel_data() {
     QTest::addColumn<double>("dpi");
-    QTest::addColumn<countdown::runtime::FrameMetrics>("metrics");
+    QTest::addColumn<countdown::frame::FrameMetrics>("metrics");
     QTest::addColumn<QSize>("collapsed");
     QTest::addColumn<int>("expanded");
-    QTest::newRow("96 dpi") << 96.0 << countdown::runtime::FrameMetrics{4, 19, 16, {16, 14}, 2}
+    QTest::newRow("96 dpi") << 96.0 << countdown::frame::FrameMetrics{4, 19, 16, {16, 14}, 2}
                             << QSize(115, 27) << 46;
     // 1725 twips are 143.75 pixels, 60 are 5, 285 are 23.75.
-    QTest::newRow("120 dpi") << 120.0 << countdown::runtime::FrameMetrics{5, 24, 20, {20, 18}, 3}
+    QTest::newRow("120 dpi") << 120.0 << countdown::frame::FrameMetrics{5, 24, 20, {20, 18}, 3}
                              << QSize(144, 34) << 58;
-    QTest::newRow("192 dpi") << 192.0 << countdown::runtime::FrameMetrics{8, 38, 32, {32, 28}, 4}
+    QTest::newRow("192 dpi") << 192.0 << countdown::frame::FrameMetrics{8, 38, 32, {32, 28}, 4}
                              << QSize(230, 54) << 92;
   }
 
   void frameMetricsRoundToTheNearestPixel() {
     QFETCH(double, dpi);
-    QFETCH(countdown::runtime::FrameMetrics, metrics);
+    QFETCH(countdown::frame::FrameMetrics, metrics);
     QFETCH(QSize, collapsed);
     QFETCH(int, expanded);
     const countdown::Twips twips(dpi);

@@ -10,13 +10,13 @@
 
 #include "model/interval_count.h"
 #include "model/units.h"
-#include "runtime/framed_window.h"
+#include "frame/framed_window.h"
 #include "window/geometry.h"
 
 class QComboBox;
 class QTimer;
 
-class fMain final : public countdown::runtime::FramedWindow {
+class fMain final : public countdown::frame::FramedWindow {
   Q_OBJECT
 
  public:

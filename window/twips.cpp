@@ -9,7 +9,7 @@ namespace countdown {
 Twips::Twips(const QScreen* screen)
     : Twips(screen != nullptr ? screen->logicalDotsPerInch() : 96.0) {}
 
-runtime::FrameMetrics FrameMetricsIn(const Twips& twips) {
+frame::FrameMetrics FrameMetricsIn(const Twips& twips) {
   return {.border = twips.ToPixels(geometry::kBorder),
           .caption = twips.ToPixels(geometry::kCaptionHeight),
           .icon = twips.ToPixels(geometry::kCaptionIcon),

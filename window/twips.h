@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "runtime/framed_window.h"
+#include "frame/framed_window.h"
 
 class QScreen;
 
@@ -24,6 +24,6 @@ class Twips {
 };
 
 // The window's own frame and caption bar in pixels at this resolution.
-runtime::FrameMetrics FrameMetricsIn(const Twips& twips);
+frame::FrameMetrics FrameMetricsIn(const Twips& twips);
 
 }  // namespace countdown

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace countdown::runtime {
+namespace countdown::frame {
 
 // The frame's sizes in the widget's pixels.
 struct FrameMetrics {
@@ -75,8 +75,11 @@ class FramedWindow : public QWidget {
   QStringList widestTitles_;
   QFont captionFont_;
   int fittedWidth_ = -1;
-  // The place last announced to the toolkit because it had been told another.
+  // The place last announced to the toolkit because it had been told another, and whether the
+  // window manager may still be placing the window without telling it (from show to the first
+  // press).
   QPoint corrected_{-1, -1};
+  bool placing_ = false;
   Area hovered_ = Area::None;
 
   // A press on the close button: the button shows pressed while the pointer stays on it.
@@ -98,4 +101,4 @@ class FramedWindow : public QWidget {
   std::optional<Dragging> drag_;
 };
 
-}  // namespace countdown::runtime
+}  // namespace countdown::frame

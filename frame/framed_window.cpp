@@ -22,121 +22,21 @@
 #include <optional>
 #include <utility>
 
-#ifdef COUNTDOWN_WITH_XCB
-#include <xcb/xcb.h>
-#endif
+#include "x11_window_manager.h"
 
-namespace countdown::runtime {
+namespace countdown::frame {
 namespace {
 // A window manager that carries out a move or resize holds the pointer well within this time
 // (milliseconds, in event timestamps).
 constexpr std::uint64_t kWindowManagerTakesHold = 250;
 
-#ifdef COUNTDOWN_WITH_XCB
-// The toolkit's X connection and root window; no connection off X11.
-std::pair<xcb_connection_t*, xcb_window_t> X11() {
-  const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-  if (QGuiApplication::platformName() != QLatin1String("xcb") || x11 == nullptr) return {};
-  xcb_connection_t* const x = x11->connection();
-  return {x, xcb_setup_roots_iterator(xcb_get_setup(x)).data->root};
-}
-
-xcb_atom_t Atom(xcb_connection_t* x, const char* name) {
-  const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-      xcb_intern_atom_reply(
-          x, xcb_intern_atom(x, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr),
-      &std::free);
-  return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
-
-// Asks an X11 window manager to move or resize `window` (_NET_WM_MOVERESIZE) for a drag whose
-// button went down at `pressedAt`. Qt's own request names the pointer's position when it is
-// sent, not the press, and window managers anchor the drag there, so the window would lag
-// behind the pointer by whatever it moved first. Empty where the platform is not X11.
-std::optional<bool> StartMoveResizeOnX11(const QWidget& window, QPoint pressedAt, bool move) {
-  const auto [x, root] = X11();
-  if (x == nullptr) return {};
-  const xcb_atom_t request = Atom(x, "_NET_WM_MOVERESIZE");
-  const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> supported(
-      xcb_get_property_reply(
-          x, xcb_get_property(x, 0, root, Atom(x, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 0, 1024),
-          nullptr),
-      &std::free);
-  if (!supported || supported->format != 32) return false;
-  const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(supported.get()));
-  const auto count =
-      static_cast<std::size_t>(xcb_get_property_value_length(supported.get())) / sizeof(xcb_atom_t);
-  if (std::find(atoms, atoms + count, request) == atoms + count) return false;
-
-  // The window manager takes the pointer over from the implicit grab of the press.
-  xcb_ungrab_pointer(x, XCB_CURRENT_TIME);
-  constexpr std::uint32_t kSizeBottom = 5, kMove = 8, kLeftButton = 1, kFromApplication = 1;
-  const QPoint device = pressedAt * window.devicePixelRatio();
-  xcb_client_message_event_t message{};
-  message.response_type = XCB_CLIENT_MESSAGE;
-  message.format = 32;
-  message.window = static_cast<xcb_window_t>(window.winId());
-  message.type = request;
-  message.data.data32[0] = static_cast<std::uint32_t>(device.x());
-  message.data.data32[1] = static_cast<std::uint32_t>(device.y());
-  message.data.data32[2] = move ? kMove : kSizeBottom;
-  message.data.data32[3] = kLeftButton;
-  message.data.data32[4] = kFromApplication;
-  xcb_send_event(x, 0, root,
-                 XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                 reinterpret_cast<const char*>(&message));
-  xcb_flush(x);
-  return true;
-}
-
-// Where the window stands on the X screen and how large it is, in the screen's pixels; empty
-// off X11.
-std::optional<QRect> GeometryOnX11(const QWidget& window) {
-  const auto [x, root] = X11();
-  if (x == nullptr) return {};
-  const auto id = static_cast<xcb_window_t>(window.winId());
-  const auto place = xcb_translate_coordinates(x, id, root, 0, 0);
-  const auto size = xcb_get_geometry(x, id);
-  const std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(&std::free)> at(
-      xcb_translate_coordinates_reply(x, place, nullptr), &std::free);
-  const std::unique_ptr<xcb_get_geometry_reply_t, decltype(&std::free)> geometry(
-      xcb_get_geometry_reply(x, size, nullptr), &std::free);
-  if (!at || !geometry) return {};
-  return QRect(at->dst_x, at->dst_y, geometry->width, geometry->height);
-}
-
-// Tells the toolkit where the window stands (`native`, from GeometryOnX11), as a window manager
-// tells a client it has moved it without resizing: a synthetic ConfigureNotify in root
-// coordinates, sent to the window itself. Nothing goes to the window manager, which may still be
-// settling the window in its frame and would take a request to move as one more move to make.
-void AnnounceGeometryOnX11(const QWidget& window, QRect native) {
-  const auto [x, root] = X11();
-  if (x == nullptr) return;
-  const auto id = static_cast<xcb_window_t>(window.winId());
-  xcb_configure_notify_event_t notify{};
-  notify.response_type = XCB_CONFIGURE_NOTIFY;
-  notify.event = id;
-  notify.window = id;
-  notify.x = static_cast<std::int16_t>(native.x());
-  notify.y = static_cast<std::int16_t>(native.y());
-  notify.width = static_cast<std::uint16_t>(native.width());
-  notify.height = static_cast<std::uint16_t>(native.height());
-  // The server copies a whole 32-byte event; the configure notification is shorter.
-  std::array<char, 32> event{};
-  static_assert(sizeof notify <= sizeof event);
-  std::memcpy(event.data(), &notify, sizeof notify);
-  xcb_send_event(x, 0, id, XCB_EVENT_MASK_STRUCTURE_NOTIFY, event.data());
-  xcb_flush(x);
-}
-#endif
-
 // Hands the drag to the window manager; false where it cannot take it.
 bool StartSystemDrag(QWidget& window, QPoint pressedAt, bool move) {
-#ifdef COUNTDOWN_WITH_XCB
-  if (const auto started = StartMoveResizeOnX11(window, pressedAt, move)) return *started;
-#else
-  (void)pressedAt;
-#endif
+  const QPoint native = pressedAt * window.devicePixelRatio();
+  if (const auto started = x11::StartDrag(window.winId(), native,
+                                          move ? x11::Drag::Move : x11::Drag::ResizeLowerEdge)) {
+    return *started;
+  }
   QWindow* const handle = window.windowHandle();
   if (handle == nullptr) return false;
   return move ? handle->startSystemMove() : handle->startSystemResize(Qt::BottomEdge);
@@ -237,7 +137,9 @@ void FramedWindow::paintEvent(QPaintEvent* event) {
   // A new count repaints the title alone, once a second.
   if (!title.contains(event->rect())) {
     // Exposed, activated or resized: by now the window manager has placed the window.
-    QMetaObject::invokeMethod(this, &FramedWindow::TakePositionFromX11, Qt::QueuedConnection);
+    if (placing_) {
+      QMetaObject::invokeMethod(this, &FramedWindow::TakePositionFromX11, Qt::QueuedConnection);
+    }
     painter.fillRect(rect(), colours.button());
     qDrawWinPanel(&painter, rect(), colours, false);
     painter.fillRect(CaptionRect(), captionColour);
@@ -278,28 +180,29 @@ void FramedWindow::showEvent(QShowEvent* event) {
   // then, comes with no event of its own.
   LayOutClientArea();
   FitCaptionFont();
+  placing_ = true;
 }
 
 void FramedWindow::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
-  if (isVisible()) TakePositionFromX11();
+  if (placing_ && isVisible()) TakePositionFromX11();
 }
 
 void FramedWindow::TakePositionFromX11() {
-#ifdef COUNTDOWN_WITH_XCB
   // openbox tells a window it has just mapped without decoration that it stands at (0, 0), and
   // may place its frame only afterwards without a word; Qt would then open the combo box's list
   // and move the window by hand from the wrong place. The toolkit is told the true place, and
   // the window manager is not asked for anything: fluxbox, asked to move a window to where it
   // already stands while it is taking away its decoration, moves it by its title bar's height.
-  if (const auto native = GeometryOnX11(*this)) {
-    const QPoint real = native->topLeft() / devicePixelRatio();
+  // Only the window manager's placement around the map needs it: from the first press on, the
+  // window's moves are the user's, and each check would cost a round trip to the X server.
+  if (const auto native = x11::Position(winId())) {
+    const QPoint real = *native / devicePixelRatio();
     if (real != pos() && real != corrected_) {
       corrected_ = real;
-      AnnounceGeometryOnX11(*this, *native);
+      x11::AnnounceGeometry(winId(), QRect(*native, size() * devicePixelRatio()));
     }
   }
-#endif
 }
 
 void FramedWindow::changeEvent(QEvent* event) {
@@ -331,6 +234,7 @@ FramedWindow::Area FramedWindow::HitTest(QPoint point) const {
 
 void FramedWindow::mousePressEvent(QMouseEvent* event) {
   drag_.reset();
+  placing_ = false;
   const QPoint point = event->position().toPoint();
   const Area area = HitTest(point);
   if (event->button() == Qt::RightButton && (area == Area::Caption || area == Area::Icon)) {
@@ -441,4 +345,4 @@ void FramedWindow::ShowWindowMenu(QPoint globalPosition) {
   }
 }
 
-}  // namespace countdown::runtime
+}  // namespace countdown::frame

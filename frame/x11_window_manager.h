@@ -1,0 +1,29 @@
+// What the window's frame asks of an X11 window manager and learns from the X server, through the
+// toolkit's own X connection. Windows are named by their native id; places and sizes are the X
+// screen's own pixels. Off X11 every call does nothing and answers empty.
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QWindow>
+#include <optional>
+
+namespace countdown::frame::x11 {
+
+enum class Drag { Move, ResizeLowerEdge };
+
+// Asks the window manager to carry out `drag` on `window` for a button that went down at
+// `pressedAt` (root coordinates): the window manager anchors the drag there, so the window
+// follows the pointer exactly. Empty off X11; false where the window manager does not offer
+// _NET_WM_MOVERESIZE.
+std::optional<bool> StartDrag(WId window, QPoint pressedAt, Drag drag);
+
+// Where `window` stands on the screen, asked of the X server.
+std::optional<QPoint> Position(WId window);
+
+// Tells the toolkit that `window` stands at `geometry` (root coordinates), as a window manager
+// tells a client it has moved without resizing it: a synthetic ConfigureNotify sent to the window
+// itself. Nothing goes to the window manager.
+void AnnounceGeometry(WId window, QRect geometry);
+
+}  // namespace countdown::frame::x11
