@@ -44,8 +44,9 @@ class Connection final : public QAbstractNativeEventFilter {
       bool offered = false;
       if (supported && supported->format == 32) {
         const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(supported.get()));
-        const auto count = static_cast<std::size_t>(xcb_get_property_value_length(supported.get())) /
-                           sizeof(xcb_atom_t);
+        const auto count =
+            static_cast<std::size_t>(xcb_get_property_value_length(supported.get())) /
+            sizeof(xcb_atom_t);
         offered = std::find(atoms, atoms + count, moveResize) != atoms + count;
       }
       offersMoveResize_ = offered;

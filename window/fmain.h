@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "frame/framed_window.h"
 #include "model/interval_count.h"
 #include "model/units.h"
-#include "frame/framed_window.h"
 #include "window/geometry.h"
 
 class QComboBox;
