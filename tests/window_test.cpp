@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <stdexcept>
 #include <system_error>
@@ -28,9 +29,11 @@ class WindowTest : public QObject {
 
   LocalDateTime now_{2026, 12, 8, 5, 30, 15};
   bool clockFails_ = false;
+  int clockDelayMs_ = 0;  // how long reading the clock takes
 
   fMain::Clock clock() {
     return [this] {
+      if (clockDelayMs_ > 0) QThread::msleep(static_cast<unsigned long>(clockDelayMs_));
       if (clockFails_) {
         throw std::system_error(EOVERFLOW, std::generic_category(),
                                 "The system clock's time cannot be converted to local time");
@@ -49,6 +52,7 @@ class WindowTest : public QObject {
   void init() {
     now_ = {2026, 12, 8, 5, 30, 15};
     clockFails_ = false;
+    clockDelayMs_ = 0;
   }
 
   void loadFillsTheListAndShowsSeconds() {
@@ -82,6 +86,9 @@ class WindowTest : public QObject {
     QTest::newRow("minutes") << 1 << dec2026 << QStringLiteral("511782870");
     QTest::newRow("hours") << 2 << dec2026 << QStringLiteral("8529715");
     QTest::newRow("weeks") << 3 << dec2026 << QStringLiteral("50772");
+    // Weeks begin on Sunday: this Sunday is not counted, the next Monday would be.
+    QTest::newRow("weeks on a Sunday")
+        << 3 << LocalDateTime{2026, 12, 13, 12, 0, 0} << QStringLiteral("50771");
     QTest::newRow("days") << 4 << dec2026 << QStringLiteral("355405");
     QTest::newRow("months") << 5 << dec2026 << QStringLiteral("11677");
     QTest::newRow("years") << 6 << dec2026 << QStringLiteral("974");
@@ -119,6 +126,11 @@ class WindowTest : public QObject {
     tick({2999, 12, 31, 23, 59, 59}, QStringLiteral("1"));
     tick({3000, 1, 1, 0, 0, 0}, QStringLiteral("0"));
     tick({3000, 1, 1, 0, 0, 1}, QStringLiteral("-1"));
+    // A late tick is caught up with: the next one still comes just after the next second.
+    clockDelayMs_ = 300;
+    tick({3000, 1, 1, 0, 0, 2}, QStringLiteral("-2"));
+    QVERIFY2(window.Timer->remainingTime() <= 750,
+             qPrintable(QString::number(window.Timer->remainingTime())));
   }
 
   void opensCollapsedAtTheCornerOfTheCreatedWindow() {
@@ -131,7 +143,7 @@ class WindowTest : public QObject {
         countdown::geometry::CentredEdge(static_cast<float>(screen.width() * 15), 4800);
     const int top =
         countdown::geometry::CentredEdge(static_cast<float>(screen.height() * 15), 3600);
-    QCOMPARE(window.geometry(), QRect(left / 15, top / 15, 115, 27));
+    QCOMPARE(window.geometry(), QRect(screen.left() + left / 15, screen.top() + top / 15, 115, 27));
     // Collapsed, the client area under the caption bar is empty, and the combo box has the
     // keyboard all the same.
     QCOMPARE(window.ClientArea()->geometry(), QRect(4, 23, 107, 0));
@@ -212,6 +224,8 @@ class WindowTest : public QObject {
     const QPoint edge(50, window.height() - 2);
     QTest::mousePress(&window, Qt::LeftButton, {}, edge);
     QTest::mouseMove(&window, edge + QPoint(0, 10));
+    QTest::mouseMove(&window, edge + QPoint(0, 12));  // as far as the pointer from the press
+    QCOMPARE(window.height(), 27 + 12);
     QTest::mouseMove(&window, edge + QPoint(0, 60));
     QTest::mouseRelease(&window, Qt::LeftButton, {}, edge + QPoint(0, 60));
     QTRY_COMPARE(window.geometry(), QRect(moved.topLeft(), QSize(115, 46)));
@@ -234,21 +248,42 @@ class WindowTest : public QObject {
     QVERIFY(!window.isVisible());
   }
 
-  void windowMenuMinimizes() {
+  void windowMenu_data() {
+    QTest::addColumn<QString>("opening");
+    QTest::addColumn<int>("entry");  // the key that picks it
+    QTest::newRow("click on the icon, Minimize") << QStringLiteral("icon") << int(Qt::Key_N);
+    QTest::newRow("right click, Close") << QStringLiteral("right click") << int(Qt::Key_C);
+    QTest::newRow("Alt+Space, Minimize") << QStringLiteral("Alt+Space") << int(Qt::Key_N);
+  }
+
+  void windowMenu() {
+    QFETCH(QString, opening);
+    QFETCH(int, entry);
     fMain window(clock());
     QVERIFY(loadAndShow(window));
+    QVERIFY(QTest::qWaitForWindowActive(&window));
     QStringList entries;
-    QTimer::singleShot(50, [&entries] {
+    QTimer::singleShot(50, [&entries, entry] {
       auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
       if (menu == nullptr) return;
       for (QAction* action : menu->actions()) {
         if (!action->isSeparator()) entries << action->text();
       }
-      QTest::keyClick(menu, Qt::Key_N);  // Mi&nimize
+      QTest::keyClick(menu, static_cast<Qt::Key>(entry));
     });
-    QTest::mouseClick(&window, Qt::RightButton, {}, window.TitleRect().center());
+    if (opening == QLatin1String("icon")) {
+      QTest::mouseClick(&window, Qt::LeftButton, {}, window.IconRect().center());
+    } else if (opening == QLatin1String("right click")) {
+      QTest::mouseClick(&window, Qt::RightButton, {}, window.TitleRect().center());
+    } else {
+      QTest::keyClick(window.Combo, Qt::Key_Space, Qt::AltModifier);
+    }
     QCOMPARE(entries, QStringList({QStringLiteral("Mi&nimize"), QStringLiteral("&Close")}));
-    QTRY_VERIFY(window.isMinimized());
+    if (entry == Qt::Key_N) {
+      QTRY_VERIFY(window.isMinimized());
+    } else {
+      QTRY_VERIFY(!window.isVisible());
+    }
   }
 
   void maximizingAndRestoringKeepsTheRules() {
@@ -256,6 +291,10 @@ class WindowTest : public QObject {
     QVERIFY(loadAndShow(window));
     window.showMaximized();
     QTRY_VERIFY(window.isMaximized());
+    // The window manager's size, kept: the rules wait for the window to be restored.
+    QTRY_COMPARE(window.size(), window.screen()->availableGeometry().size());
+    QTest::qWait(100);
+    QCOMPARE(window.size(), window.screen()->availableGeometry().size());
     window.showNormal();
     QTRY_VERIFY(!window.isMaximized());
     QCOMPARE(window.frameGeometry().width(), 115);

@@ -138,6 +138,13 @@ void fMain::resizeEvent(QResizeEvent* event) {
   }
 }
 
+void fMain::changeEvent(QEvent* event) {
+  FramedWindow::changeEvent(event);
+  // Restored from maximized or full screen, the window takes its own size again, though the
+  // window manager may not resize it.
+  if (event->type() == QEvent::WindowStateChange) RunHandler([this] { Form_Resize(); });
+}
+
 geometry::Size fMain::OuterSize() const {
   const Twips twips(screen());
   return {twips.FromPixels(width()), twips.FromPixels(height())};

@@ -37,6 +37,7 @@ class fMain final : public countdown::frame::FramedWindow {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void RefreshCaption();

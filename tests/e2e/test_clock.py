@@ -35,6 +35,19 @@ def offset_changes(tz, year):
     return changes
 
 
+def private_localtime():
+    """Why a program cannot be given a zone file of its own over /etc/localtime here, or None.
+    It needs root, a mount namespace (containers often refuse one; in a chroot, whose root is no
+    mount point, unshare cannot make the mounts private) and a bind mount in it."""
+    if os.geteuid() != 0:
+        return "a private mount namespace needs root"
+    probe = subprocess.run(["unshare", "-m", "mount", "--bind", "/etc/localtime", "/etc/localtime"],
+                           capture_output=True, text=True)
+    if probe.returncode != 0:
+        return f"no private mount namespace with a bind mount here: {probe.stderr.strip()}"
+    return None
+
+
 class ClockTest(unittest.TestCase):
     def test_clock_set_by_hand(self):
         tz = "Asia/Tokyo"
@@ -87,8 +100,10 @@ class ClockTest(unittest.TestCase):
                     window.wait_title(expected_count("d", after))
                     self.assertEqual(expected_count("d", before) - expected_count("d", after), 2)
 
-    @unittest.skipUnless(os.geteuid() == 0, "a private mount namespace needs root")
     def test_a_new_system_time_zone_shows_at_the_next_tick(self):
+        why_not = private_localtime()
+        if why_not:
+            self.skipTest(why_not)
         moment = epoch("UTC", 2026, 12, 8, 5, 30, 15)
         zones = {}
         for zone in ("Etc/UTC", "Asia/Tokyo", "America/St_Johns"):
@@ -149,8 +164,11 @@ class ClockTest(unittest.TestCase):
                                                                    "_NET_WM_NAME")))
             desktop.x("xdotool", "windowactivate", "--sync", box, "key", "Return")
             self.assertEqual(process.wait(10), 70)
-            self.assertIn("countdown3000: run-time error: The system clock's time cannot be "
-                          "converted to local time", process.stderr.read())
+            reports = process.stderr.read().splitlines()
+            self.assertEqual(len(reports), 1, reports)  # reported once
+            self.assertTrue(reports[0].startswith(
+                "countdown3000: run-time error: The system clock's time cannot be converted to "
+                "local time"), reports)
 
 
 if __name__ == "__main__":
