@@ -30,6 +30,34 @@ namespace {
 // (milliseconds, in event timestamps).
 constexpr std::uint64_t kWindowManagerTakesHold = 250;
 
+// `font`, narrowed and then made smaller until `shape` (a text whose digits are all 0) fits in
+// `room` pixels with each digit as the font's widest. Narrower first: fontconfig picks the family's
+// condensed face where it has one (DejaVu Sans Condensed, Noto Sans Condensed), and Qt narrows
+// the glyphs where it has none.
+QFont FitToRoom(QFont font, const QString& shape, int room, const QPaintDevice* device) {
+  const auto width = [&shape, device](const QFont& f) {
+    const QFontMetricsF metrics(f, device);
+    QChar widest = u'0';
+    for (char16_t digit = u'1'; digit <= u'9'; ++digit) {
+      if (metrics.horizontalAdvance(QChar(digit)) > metrics.horizontalAdvance(widest)) {
+        widest = QChar(digit);
+      }
+    }
+    QString text = shape;
+    text.replace(u'0', widest);
+    return metrics.horizontalAdvance(text);
+  };
+  for (const int stretch : {QFont::Unstretched, QFont::Condensed}) {
+    font.setStretch(stretch);
+    if (width(font) <= room) return font;
+  }
+  // Smaller at the narrowest width: the size in proportion to the room, then checked.
+  int size = QFontInfo(font).pixelSize();
+  size = std::max(1, static_cast<int>(size * room / width(font)));
+  for (font.setPixelSize(size); size > 1 && width(font) > room;) font.setPixelSize(--size);
+  return font;
+}
+
 // Hands the drag to the window manager; false where it cannot take it.
 bool StartSystemDrag(QWidget& window, QPoint pressedAt, bool move) {
   const QPoint native = pressedAt * window.devicePixelRatio();
@@ -57,16 +85,9 @@ FramedWindow::FramedWindow() : client_(new QWidget(this)) {
 
 void FramedWindow::SetFrameMetrics(const FrameMetrics& metrics) {
   metrics_ = metrics;
-  fittedWidth_ = -1;
   LayOutClientArea();
   FitCaptionFont();
   update();
-}
-
-void FramedWindow::SetWidestTitles(const QStringList& titles) {
-  widestTitles_ = titles;
-  fittedWidth_ = -1;
-  FitCaptionFont();
 }
 
 QRect FramedWindow::CaptionRect() const {
@@ -104,25 +125,26 @@ void FramedWindow::LayOutClientArea() {
 }
 
 void FramedWindow::FitCaptionFont() {
-  const int room = TitleRect().width();
-  if (room == fittedWidth_) return;
-  fittedWidth_ = room;
+  QString shape = windowTitle();
+  for (QChar& c : shape) {
+    if (c.isDigit()) c = u'0';
+  }
+  FittedFor wanted{TitleRect().width(), shape, devicePixelRatio()};
+  if (fittedFor_ == wanted) return;
   QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
   font.setBold(true);
-  const auto fits = [&] {
-    const QFontMetricsF metrics(font, this);
-    return std::all_of(widestTitles_.begin(), widestTitles_.end(), [&](const QString& title) {
-      return metrics.horizontalAdvance(title) <= room;
-    });
-  };
-  if (!fits()) {
-    for (int size = QFontInfo(font).pixelSize() - 1; size > 1; --size) {
-      font.setPixelSize(size);
-      if (fits()) break;
-    }
-  }
-  captionFont_ = font;
+  captionFont_ = FitToRoom(font, shape, wanted.room, this);
+  fittedFor_ = std::move(wanted);
   update(TitleRect());
+}
+
+bool FramedWindow::event(QEvent* event) {
+  // On another screen, or at another ratio of device pixels, fonts measure differently.
+  if (event->type() == QEvent::ScreenChangeInternal) {
+    fittedFor_.reset();
+    FitCaptionFont();
+  }
+  return QWidget::event(event);
 }
 
 void FramedWindow::paintEvent(QPaintEvent* event) {
@@ -163,9 +185,8 @@ void FramedWindow::paintEvent(QPaintEvent* event) {
   painter.setFont(captionFont_);
   painter.setPen(active ? colours.color(QPalette::Active, QPalette::HighlightedText)
                         : colours.color(QPalette::Inactive, QPalette::WindowText));
-  painter.drawText(
-      title, Qt::AlignLeft | Qt::AlignVCenter,
-      QFontMetrics(captionFont_, this).elidedText(windowTitle(), Qt::ElideRight, title.width()));
+  // The font fits the title: no eliding.
+  painter.drawText(title, Qt::AlignLeft | Qt::AlignVCenter, windowTitle());
 }
 
 void FramedWindow::resizeEvent(QResizeEvent* event) {
@@ -209,6 +230,7 @@ void FramedWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   switch (event->type()) {
     case QEvent::WindowTitleChange:
+      FitCaptionFont();
       update(TitleRect());
       break;
     case QEvent::ActivationChange:
@@ -216,7 +238,7 @@ void FramedWindow::changeEvent(QEvent* event) {
       break;
     case QEvent::FontChange:
     case QEvent::ApplicationFontChange:
-      fittedWidth_ = -1;
+      fittedFor_.reset();
       FitCaptionFont();
       break;
     default:

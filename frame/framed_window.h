@@ -8,7 +8,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
-#include <QStringList>
+#include <QString>
 #include <QWidget>
 #include <cstdint>
 #include <optional>
@@ -34,9 +34,10 @@ class FramedWindow : public QWidget {
 
   void SetFrameMetrics(const FrameMetrics& metrics);
 
-  // The titles the caption bar must show whole: its font is the desktop's title font in bold, or
-  // smaller where the widest of them would not fit beside the icon and the close button.
-  void SetWidestTitles(const QStringList& titles);
+  // The font the caption bar shows the title in: the desktop's title font in bold where the title
+  // fits beside the icon and the close button, otherwise narrower, and only then smaller, so that
+  // it is always shown whole. Digits count as the font's widest, so that a number keeps its size
+  // while it changes and the font changes only with its length.
   const QFont& CaptionFont() const { return captionFont_; }
 
   // Inside the border and under the caption bar: the window's controls go here, and are cut off
@@ -51,6 +52,7 @@ class FramedWindow : public QWidget {
   QRect LowerEdgeRect() const;
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -72,9 +74,16 @@ class FramedWindow : public QWidget {
 
   QWidget* const client_;
   FrameMetrics metrics_;
-  QStringList widestTitles_;
   QFont captionFont_;
-  int fittedWidth_ = -1;
+  // What the caption font was fitted for: the room, the title with every digit as 0, the ratio
+  // of device pixels. Empty when the desktop's fonts have changed.
+  struct FittedFor {
+    int room;
+    QString shape;
+    qreal ratio;
+    friend bool operator==(const FittedFor&, const FittedFor&) = default;
+  };
+  std::optional<FittedFor> fittedFor_;
   // The place last announced to the toolkit because it had been told another, and whether the
   // window manager may still be placing the window without telling it (from show to the first
   // press).

@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QMenu>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -179,28 +180,48 @@ class WindowTest : public QObject {
     QCOMPARE(twips.ToPixels(geometry::kMaxHeight), expanded);
   }
 
-  void captionShowsTheWidestCountWhole() {
+  void captionShowsTheCountWholeAndLarge_data() {
+    QTest::addColumn<QString>("count");
+    for (int digits = 1; digits <= 13; ++digits) {
+      QTest::addRow("%d digits", digits) << QString(digits, QLatin1Char('8'));
+    }
+    QTest::newRow("a minus sign and 12 digits") << QStringLiteral("-189354801605");
+  }
+
+  void captionShowsTheCountWholeAndLarge() {
+    QFETCH(QString, count);
     fMain window(clock());
     QVERIFY(loadAndShow(window));
+    window.setWindowTitle(count);
     const QFont font = window.CaptionFont();
     QVERIFY(font.bold());
-    const auto widest = [&window](const QFont& f) {
+    // Nothing cut short: the count fits with every digit as the widest.
+    const auto width = [&window, &count](const QFont& f) {
       const QFontMetricsF metrics(f, &window);
-      qreal width = 0;
+      qreal widest = 0;
       for (char digit = '0'; digit <= '9'; ++digit) {
-        width = std::max(
-            width, metrics.horizontalAdvance(QLatin1Char('-') + QString(11, QLatin1Char(digit))));
+        widest = std::max(widest, metrics.horizontalAdvance(QString(count).replace(
+                                      QRegularExpression(QStringLiteral("\\d")), QChar(digit))));
       }
-      return width;
+      return widest;
     };
     const int room = window.TitleRect().width();
-    QVERIFY2(widest(font) <= room, qPrintable(QString::number(widest(font))));
-    // As large as it can be: the title font itself, or one pixel more would not fit.
-    QFont larger = font;
-    larger.setPixelSize(QFontInfo(font).pixelSize() + 1);
+    QVERIFY2(width(font) <= room, qPrintable(QString::number(width(font))));
+    // As large as it can be: the title font where it fits; narrowed before it is made smaller;
+    // one pixel more would not fit.
     QFont title = QFontDatabase::systemFont(QFontDatabase::TitleFont);
     title.setBold(true);
-    QVERIFY(QFontInfo(font).pixelSize() == QFontInfo(title).pixelSize() || widest(larger) > room);
+    if (width(title) <= room) {
+      QCOMPARE(font.stretch(), int(QFont::Unstretched));
+      QCOMPARE(QFontInfo(font).pixelSize(), QFontInfo(title).pixelSize());
+    } else if (QFontInfo(font).pixelSize() < QFontInfo(title).pixelSize()) {
+      QCOMPARE(font.stretch(), int(QFont::Condensed));
+      QFont larger = font;
+      larger.setPixelSize(QFontInfo(font).pixelSize() + 1);
+      QVERIFY(width(larger) > room);
+    } else {
+      QCOMPARE(font.stretch(), int(QFont::Condensed));
+    }
   }
 
   void captionBarMovesResizesAndCloses() {

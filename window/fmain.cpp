@@ -24,15 +24,6 @@ using countdown::runtime::RunHandler;
 namespace {
 // A client area this high shows no more of the combo box than its top edge.
 constexpr int kComboEdgeHeight = 1;
-
-// The widest counts the caption bar must show whole: a minus sign and eleven digits.
-QStringList WidestCounts() {
-  QStringList counts;
-  for (char digit = '0'; digit <= '9'; ++digit) {
-    counts << QLatin1Char('-') + QString(11, QLatin1Char(digit));
-  }
-  return counts;
-}
 }  // namespace
 
 fMain::fMain(Clock clock)
@@ -41,7 +32,6 @@ fMain::fMain(Clock clock)
 
   const Twips twips(screen());
   SetFrameMetrics(countdown::FrameMetricsIn(twips));
-  SetWidestTitles(WidestCounts());
   resize(twips.ToPixels(geometry::kCreatedWindow.width),
          twips.ToPixels(geometry::kCreatedWindow.height));
 
