@@ -58,10 +58,10 @@ QFont FitToRoom(QFont font, const QString& shape, int room, const QPaintDevice* 
   return font;
 }
 
-// Hands the drag to the window manager; false where it cannot take it.
+// Hands the drag to the window manager; false where it cannot take it. `pressedAt` is in device
+// pixels.
 bool StartSystemDrag(QWidget& window, QPoint pressedAt, bool move) {
-  const QPoint native = pressedAt * window.devicePixelRatio();
-  if (const auto started = x11::StartDrag(window.winId(), native,
+  if (const auto started = x11::StartDrag(window.winId(), pressedAt,
                                           move ? x11::Drag::Move : x11::Drag::ResizeLowerEdge)) {
     return *started;
   }
@@ -81,6 +81,39 @@ FramedWindow::FramedWindow() : client_(new QWidget(this)) {
   connect(menuKey, &QShortcut::activated, this, [this] {
     ShowWindowMenu(mapToGlobal(QPoint(IconRect().left(), CaptionRect().bottom() + 1)));
   });
+}
+
+QPoint FramedWindow::DevicePosition() const {
+  if (testAttribute(Qt::WA_WState_Created)) {
+    if (const auto position = x11::Position(winId())) return *position;
+  }
+  return pos() * devicePixelRatio();
+}
+
+QSize FramedWindow::DeviceSize() const {
+  if (testAttribute(Qt::WA_WState_Created)) {
+    if (const auto reported = x11::ReportedSize(winId())) return *reported;
+  }
+  // The size Qt gave the native window, which it rounds the same way.
+  return size() * devicePixelRatio();
+}
+
+void FramedWindow::MoveTo(QPoint devicePosition) {
+  if (testAttribute(Qt::WA_WState_Created) && x11::Configure(winId(), devicePosition, {})) return;
+  // As near as logical pixels come; set to the pixel once the native window exists (X11).
+  move((QPointF(devicePosition) / devicePixelRatio()).toPoint());
+  pendingPosition_ = devicePosition;
+}
+
+void FramedWindow::ResizeTo(QSize deviceSize) {
+  askedSize_ = deviceSize;
+  if (testAttribute(Qt::WA_WState_Created) && x11::Configure(winId(), {}, deviceSize)) return;
+  resize((QSizeF(deviceSize) / devicePixelRatio()).toSize());
+}
+
+QPoint FramedWindow::ToDevice(QPointF global) const {
+  // Qt's global positions are the device pixels divided by the ratio: exact, not rounded.
+  return (global * devicePixelRatio()).toPoint();
 }
 
 void FramedWindow::SetFrameMetrics(const FrameMetrics& metrics) {
@@ -202,6 +235,21 @@ void FramedWindow::showEvent(QShowEvent* event) {
   LayOutClientArea();
   FitCaptionFont();
   placing_ = true;
+  // The native window exists now and is not yet mapped: the window manager finds it where it
+  // asked to be, to the pixel.
+  (void)x11::ReportedSize(winId());  // from now on
+  if (pendingPosition_) x11::Configure(winId(), *pendingPosition_, {});
+  pendingPosition_.reset();
+  // Once Qt has written the size hints and mapped the window: no size steps, and the size the
+  // window asked for, which the window manager may have rounded to them.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (x11::DropSizeIncrement(winId()) && askedSize_ && DeviceSize() != *askedSize_) {
+          x11::Configure(winId(), {}, *askedSize_);
+        }
+      },
+      Qt::QueuedConnection);
 }
 
 void FramedWindow::moveEvent(QMoveEvent* event) {
@@ -221,7 +269,7 @@ void FramedWindow::TakePositionFromX11() {
     const QPoint real = *native / devicePixelRatio();
     if (real != pos() && real != corrected_) {
       corrected_ = real;
-      x11::AnnounceGeometry(winId(), QRect(*native, size() * devicePixelRatio()));
+      x11::AnnounceGeometry(winId(), QRect(*native, DeviceSize()));
     }
   }
 }
@@ -275,8 +323,9 @@ void FramedWindow::mousePressEvent(QMouseEvent* event) {
     case Area::Caption:
     case Area::LowerEdge:
       drag_ = Dragging{.area = area,
-                       .pressedAt = event->globalPosition().toPoint(),
+                       .pressedAt = x11::LastPress().value_or(ToDevice(event->globalPosition())),
                        .startGeometry = geometry(),
+                       .startDevice = QRect(DevicePosition(), DeviceSize()),
                        .handedOverAt = {},
                        .handedOverTime = 0};
       break;
@@ -310,10 +359,11 @@ void FramedWindow::mouseMoveEvent(QMouseEvent* event) {
     }
     return;
   }
-  if (drag_) Drag(event->globalPosition().toPoint(), event->timestamp());
+  if (drag_) Drag(event->globalPosition(), event->timestamp());
 }
 
-void FramedWindow::Drag(QPoint globalPosition, std::uint64_t time) {
+void FramedWindow::Drag(QPointF global, std::uint64_t time) {
+  const QPoint globalPosition = ToDevice(global);
   if (!drag_->started) {
     // The first movement of the pressed button starts the move, so that a click stays a click.
     drag_->started = true;
@@ -330,18 +380,21 @@ void FramedWindow::Drag(QPoint globalPosition, std::uint64_t time) {
     const bool stillHere = geometry() == drag_->startGeometry;
     const int travel = (globalPosition - drag_->handedOverAt).manhattanLength();
     const bool longAfter = time - drag_->handedOverTime >= kWindowManagerTakesHold;
-    if (!stillHere || !longAfter || travel < QApplication::startDragDistance()) return;
+    if (!stillHere || !longAfter ||
+        travel < QApplication::startDragDistance() * devicePixelRatio()) {
+      return;
+    }
     drag_->bySystem = false;
   }
   DragByHand(globalPosition);
 }
 
-void FramedWindow::DragByHand(QPoint globalPosition) {
-  const QPoint moved = globalPosition - drag_->pressedAt;
+void FramedWindow::DragByHand(QPoint devicePosition) {
+  const QPoint moved = devicePosition - drag_->pressedAt;
   if (drag_->area == Area::Caption) {
-    move(drag_->startGeometry.topLeft() + moved);
+    MoveTo(drag_->startDevice.topLeft() + moved);
   } else {
-    resize(width(), drag_->startGeometry.height() + moved.y());
+    ResizeTo({drag_->startDevice.width(), drag_->startDevice.height() + moved.y()});
   }
 }
 

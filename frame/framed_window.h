@@ -40,6 +40,14 @@ class FramedWindow : public QWidget {
   // while it changes and the font changes only with its length.
   const QFont& CaptionFont() const { return captionFont_; }
 
+  // The window's place and size in device pixels, the screen's own. Qt's geometry is in logical
+  // pixels, which at a fractional ratio (1.25, 1.5, 1.75) reach only some device pixels; on X11
+  // these reach every one.
+  QPoint DevicePosition() const;
+  QSize DeviceSize() const;
+  void MoveTo(QPoint devicePosition);
+  void ResizeTo(QSize deviceSize);
+
   // Inside the border and under the caption bar: the window's controls go here, and are cut off
   // where the window is too low to show them.
   QWidget* ClientArea() const { return client_; }
@@ -69,8 +77,9 @@ class FramedWindow : public QWidget {
   void FitCaptionFont();
   void TakePositionFromX11();
   void LayOutClientArea();
-  void Drag(QPoint globalPosition, std::uint64_t time);
-  void DragByHand(QPoint globalPosition);
+  QPoint ToDevice(QPointF global) const;
+  void Drag(QPointF globalPosition, std::uint64_t time);
+  void DragByHand(QPoint devicePosition);
 
   QWidget* const client_;
   FrameMetrics metrics_;
@@ -89,6 +98,9 @@ class FramedWindow : public QWidget {
   // press).
   QPoint corrected_{-1, -1};
   bool placing_ = false;
+  // A place asked for before the native window existed, to be set to the pixel once it does.
+  std::optional<QPoint> pendingPosition_;
+  std::optional<QSize> askedSize_;  // the last size asked for with ResizeTo
   Area hovered_ = Area::None;
 
   // A press on the close button: the button shows pressed while the pointer stays on it.
@@ -100,8 +112,9 @@ class FramedWindow : public QWidget {
   // window moves or resizes itself.
   struct Dragging {
     Area area;
-    QPoint pressedAt;      // global
-    QRect startGeometry;   // the window's when pressed
+    QPoint pressedAt;      // global, in device pixels
+    QRect startGeometry;   // the window's when pressed, in logical pixels
+    QRect startDevice;     // the same in device pixels
     bool started = false;  // the pointer has moved since the press
     bool bySystem = false;
     QPoint handedOverAt = {};  // global, where the window manager took over

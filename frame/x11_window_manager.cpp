@@ -11,7 +11,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <string_view>
 
 namespace countdown::frame::x11 {
 namespace {
@@ -59,6 +61,36 @@ class Connection final : public QAbstractNativeEventFilter {
   bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
     if (type != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) == XCB_BUTTON_PRESS) {
+      const auto* press = static_cast<const xcb_button_press_event_t*>(message);
+      lastPress = QPoint(press->root_x, press->root_y);
+      return false;
+    }
+    if ((event->response_type & 0x7f) == XCB_GE_GENERIC) {
+      // An XInput 2 device event, as the toolkit selects them: root coordinates in 16.16 fixed
+      // point, after the 32 bytes of every event and the sequence number xcb adds.
+      struct DeviceEvent {
+        std::uint8_t response_type, extension;
+        std::uint16_t sequence;
+        std::uint32_t length;
+        std::uint16_t event_type, deviceid;
+        std::uint32_t time, detail, root, event, child, full_sequence;
+        std::int32_t root_x, root_y;
+      };
+      constexpr std::uint16_t kButtonPress = 4;
+      const auto* device = static_cast<const DeviceEvent*>(message);
+      if (device->extension == input_ && device->event_type == kButtonPress) {
+        lastPress = QPoint(device->root_x / 65536, device->root_y / 65536);
+      }
+      return false;
+    }
+    if ((event->response_type & 0x7f) == XCB_CONFIGURE_NOTIFY) {
+      const auto* configure = static_cast<const xcb_configure_notify_event_t*>(message);
+      if (const auto known = sizes.find(configure->window); known != sizes.end()) {
+        known->second = QSize(configure->width, configure->height);
+      }
+      return false;
+    }
     if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return false;
     const auto* change = static_cast<const xcb_property_notify_event_t*>(message);
     if (change->window == root && (change->atom == supported_ || change->atom == check_)) {
@@ -81,9 +113,25 @@ class Connection final : public QAbstractNativeEventFilter {
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
   }
 
+  std::uint8_t InputExtension() const {
+    constexpr std::string_view kName = "XInputExtension";
+    const Owned<xcb_query_extension_reply_t> reply(
+        xcb_query_extension_reply(
+            x, xcb_query_extension(x, static_cast<std::uint16_t>(kName.size()), kName.data()),
+            nullptr),
+        &std::free);
+    return reply && reply->present ? reply->major_opcode : 0;
+  }
+
+  const std::uint8_t input_ = InputExtension();
   const xcb_atom_t supported_ = Intern("_NET_SUPPORTED");
   const xcb_atom_t check_ = Intern("_NET_SUPPORTING_WM_CHECK");
   std::optional<bool> offersMoveResize_;
+
+ public:
+  // The windows whose reported sizes are kept, from the first question about them on.
+  std::map<xcb_window_t, std::optional<QSize>> sizes;
+  std::optional<QPoint> lastPress;
 };
 
 }  // namespace
@@ -112,6 +160,38 @@ std::optional<bool> StartDrag(WId window, QPoint pressedAt, Drag drag) {
   return true;
 }
 
+std::optional<QPoint> LastPress() {
+  Connection* const c = Connection::Get();
+  return c != nullptr ? c->lastPress : std::nullopt;
+}
+
+bool DropSizeIncrement(WId window) {
+  Connection* const c = Connection::Get();
+  if (c == nullptr) return false;
+  const auto id = static_cast<xcb_window_t>(window);
+  const Owned<xcb_get_property_reply_t> hints(
+      xcb_get_property_reply(
+          c->x,
+          xcb_get_property(c->x, 0, id, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 0, 18),
+          nullptr),
+      &std::free);
+  if (!hints || hints->format != 32 || xcb_get_property_value_length(hints.get()) < 4) {
+    return true;
+  }
+  // The first of the hints' 32-bit fields says which of the others are set.
+  constexpr std::uint32_t kResizeIncrement = 1U << 6, kBaseSize = 1U << 8;
+  std::array<std::uint32_t, 18> fields{};
+  const auto count = std::min<std::size_t>(
+      fields.size(), static_cast<std::size_t>(xcb_get_property_value_length(hints.get())) / 4);
+  std::memcpy(fields.data(), xcb_get_property_value(hints.get()), count * 4);
+  if ((fields[0] & kResizeIncrement) == 0) return true;
+  fields[0] &= ~(kResizeIncrement | kBaseSize);
+  xcb_change_property(c->x, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NORMAL_HINTS,
+                      XCB_ATOM_WM_SIZE_HINTS, 32, static_cast<std::uint32_t>(count), fields.data());
+  xcb_flush(c->x);
+  return true;
+}
+
 std::optional<QPoint> Position(WId window) {
   Connection* const c = Connection::Get();
   if (c == nullptr) return {};
@@ -122,6 +202,33 @@ std::optional<QPoint> Position(WId window) {
       &std::free);
   if (!at) return {};
   return QPoint(at->dst_x, at->dst_y);
+}
+
+bool Configure(WId window, std::optional<QPoint> position, std::optional<QSize> size) {
+  Connection* const c = Connection::Get();
+  if (c == nullptr) return false;
+  std::uint16_t mask = 0;
+  std::array<std::uint32_t, 4> values{};
+  std::size_t count = 0;
+  if (position) {
+    mask |= XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y;
+    values[count++] = static_cast<std::uint32_t>(position->x());
+    values[count++] = static_cast<std::uint32_t>(position->y());
+  }
+  if (size) {
+    mask |= XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT;
+    values[count++] = static_cast<std::uint32_t>(size->width());
+    values[count++] = static_cast<std::uint32_t>(size->height());
+  }
+  xcb_configure_window(c->x, static_cast<xcb_window_t>(window), mask, values.data());
+  xcb_flush(c->x);
+  return true;
+}
+
+std::optional<QSize> ReportedSize(WId window) {
+  Connection* const c = Connection::Get();
+  if (c == nullptr) return {};
+  return c->sizes[static_cast<xcb_window_t>(window)];
 }
 
 void AnnounceGeometry(WId window, QRect geometry) {
@@ -151,6 +258,10 @@ void AnnounceGeometry(WId window, QRect geometry) {
 namespace countdown::frame::x11 {
 std::optional<bool> StartDrag(WId, QPoint, Drag) { return {}; }
 std::optional<QPoint> Position(WId) { return {}; }
+std::optional<QPoint> LastPress() { return {}; }
+bool DropSizeIncrement(WId) { return false; }
+bool Configure(WId, std::optional<QPoint>, std::optional<QSize>) { return false; }
+std::optional<QSize> ReportedSize(WId) { return {}; }
 void AnnounceGeometry(WId, QRect) {}
 }  // namespace countdown::frame::x11
 

@@ -5,6 +5,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <QWindow>
 #include <optional>
 
@@ -18,8 +19,26 @@ enum class Drag { Move, ResizeLowerEdge };
 // _NET_WM_MOVERESIZE.
 std::optional<bool> StartDrag(WId window, QPoint pressedAt, Drag drag);
 
+// Where the pointer's button last went down, in root coordinates to the pixel (Qt's own position
+// of the press is rounded to logical pixels); empty off X11.
+std::optional<QPoint> LastPress();
+
 // Where `window` stands on the screen, asked of the X server.
 std::optional<QPoint> Position(WId window);
+
+// Moves `window` to `position`, or resizes it to `size`, to the pixel: the toolkit's own requests
+// go through its logical coordinates, which at a fractional ratio of device pixels reach only
+// some of the screen's pixels. Returns false off X11.
+bool Configure(WId window, std::optional<QPoint> position, std::optional<QSize> size);
+
+// Leaves the window manager free to give `window` any size between its limits: at a fractional
+// ratio of device pixels Qt asks for sizes in steps of whole logical pixels, which some window
+// managers round the window's sizes to. Returns false off X11.
+bool DropSizeIncrement(WId window);
+
+// The size X last reported for `window` (real or synthetic ConfigureNotify); empty before the
+// first report and off X11.
+std::optional<QSize> ReportedSize(WId window);
 
 // Tells the toolkit that `window` stands at `geometry` (root coordinates), as a window manager
 // tells a client it has moved without resizing it: a synthetic ConfigureNotify sent to the window

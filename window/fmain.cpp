@@ -97,14 +97,25 @@ void fMain::RefreshCaption() {
 }
 
 // Puts the corner of the window where the corner of the window as created, centred on the
-// screen, would be; then collapses it to its caption bar.
+// screen, would be; then collapses it to its caption bar. In device pixels, so that the corner is
+// exact at every ratio of device pixels.
 void fMain::PlaceWindow() {
-  const Twips twips(screen());
-  const QRect area = screen()->geometry();
+  const Twips device = DeviceTwips();
+  const QRect area = screen()->geometry();  // its corner in device pixels, its size in logical
+  const QSizeF pixels = QSizeF(area.size()) * devicePixelRatio();
   const geometry::Size outer = OuterSize();
-  const std::int32_t left = geometry::CentredEdge(twips.FromPixels(area.width()), outer.width);
-  const std::int32_t top = geometry::CentredEdge(twips.FromPixels(area.height()), outer.height);
-  move(area.topLeft() + QPoint(twips.ToPixels(left), twips.ToPixels(top)));
+  const std::int32_t left = geometry::CentredEdge(device.FromPixels(pixels.width()), outer.width);
+  const std::int32_t top = geometry::CentredEdge(device.FromPixels(pixels.height()), outer.height);
+  MoveTo(area.topLeft() + QPoint(device.ToPixels(left), device.ToPixels(top)));
+
+  // Tell the window manager the same bounds, so that a drag stops at them. From the collapsed
+  // size on, every size between them is reachable: at a ratio such as 1.5, Qt asks the window
+  // manager to size the window in steps of two device pixels.
+  const Twips twips(screen());
+  const QSize collapsed(twips.ToPixels(geometry::kWidth), twips.ToPixels(geometry::kMinHeight));
+  setMinimumSize(collapsed);
+  setMaximumSize(twips.ToPixels(geometry::kWidth), twips.ToPixels(geometry::kMaxHeight));
+  setBaseSize(collapsed);
   SetOuterSize({outer.width, geometry::kMinHeight});
 }
 
@@ -112,11 +123,6 @@ void fMain::ApplySizeRules() {
   // Minimized, maximized or full screen, the window manager owns the size; the rules take over
   // again when the window is restored.
   if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) return;
-
-  // Tell the window manager the same bounds, so that a drag stops at them.
-  const Twips twips(screen());
-  setMinimumSize(twips.ToPixels(geometry::kWidth), twips.ToPixels(geometry::kMinHeight));
-  setMaximumSize(twips.ToPixels(geometry::kWidth), twips.ToPixels(geometry::kMaxHeight));
   SetOuterSize(geometry::RuledSize(OuterSize()));
 }
 
@@ -135,20 +141,24 @@ void fMain::changeEvent(QEvent* event) {
   if (event->type() == QEvent::WindowStateChange) RunHandler([this] { Form_Resize(); });
 }
 
+Twips fMain::DeviceTwips() const { return Twips::OfDevicePixels(screen(), devicePixelRatio()); }
+
 geometry::Size fMain::OuterSize() const {
-  const Twips twips(screen());
-  return {twips.FromPixels(width()), twips.FromPixels(height())};
+  const Twips twips = DeviceTwips();
+  const QSize size = DeviceSize();
+  return {twips.FromPixels(size.width()), twips.FromPixels(size.height())};
 }
 
 void fMain::SetOuterSize(geometry::Size outer) {
-  const Twips twips(screen());
+  const Twips twips = DeviceTwips();
   const QSize wanted(twips.ToPixels(outer.width), twips.ToPixels(outer.height));
-  if (wanted == size()) {
+  const QSize now = DeviceSize();
+  if (wanted == now) {
     lastRequest_.reset();
     return;
   }
-  const std::pair request{size(), wanted};
+  const std::pair request{now, wanted};
   if (request == lastRequest_) return;  // asked before, and the window manager said no
   lastRequest_ = request;
-  resize(wanted);
+  ResizeTo(wanted);
 }

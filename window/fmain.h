@@ -12,6 +12,7 @@
 #include "model/interval_count.h"
 #include "model/units.h"
 #include "window/geometry.h"
+#include "window/twips.h"
 
 class QComboBox;
 class QTimer;
@@ -44,6 +45,8 @@ class fMain final : public countdown::frame::FramedWindow {
   void PlaceWindow();
   void ApplySizeRules();
 
+  // Twips in the screen's device pixels.
+  countdown::Twips DeviceTwips() const;
   // The window's outer size in twips: it draws its own frame, so that is the widget's size.
   countdown::geometry::Size OuterSize() const;
   void SetOuterSize(countdown::geometry::Size outer);

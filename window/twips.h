@@ -13,10 +13,13 @@ namespace countdown {
 
 class Twips {
  public:
+  // In the screen's logical pixels, which Qt's widgets measure in.
   explicit Twips(const QScreen* screen);
   explicit Twips(double dotsPerInch) : perPixel_(1440.0 / dotsPerInch) {}
+  // In the device pixels of a screen whose logical pixels are `ratio` of them.
+  static Twips OfDevicePixels(const QScreen* screen, double ratio);
 
-  float FromPixels(int pixels) const { return static_cast<float>(pixels * perPixel_); }
+  float FromPixels(double pixels) const { return static_cast<float>(pixels * perPixel_); }
   int ToPixels(double twips) const { return static_cast<int>(std::lround(twips / perPixel_)); }
 
  private:

@@ -136,6 +136,13 @@ WINDOW_MANAGERS = {
 }
 
 
+class Reading(set):
+    """What OCR read in a caption bar, in each page layout, and how high the text stands in the
+    photograph (`height`, in pixels: a digit's height)."""
+
+    height = 0
+
+
 def read_count(photo, window, name):
     """Reads back with OCR the count in the caption bar of the window at (left, top, width,
     height) in the photograph `photo`, in the two page layouts that suit one line of digits. The
@@ -158,10 +165,17 @@ def read_count(photo, window, name):
                                 capture_output=True, text=True, check=True).stdout)
     subprocess.run(["convert", caption, *(["-negate"] if mean < 0.5 else []), "-trim", "+repage",
                     "-bordercolor", "white", "-border", "10", caption], check=True)
-    return {subprocess.run(["tesseract", caption, "stdout", "--psm", psm, "-c",
-                            "tessedit_char_whitelist=-0123456789"],
-                           capture_output=True, text=True).stdout.strip()
-            for psm in ("7", "13")}
+    reading = Reading(subprocess.run(["tesseract", caption, "stdout", "--psm", psm, "-c",
+                                      "tessedit_char_whitelist=-0123456789"],
+                                     capture_output=True, text=True).stdout.strip()
+                      for psm in ("7", "13"))
+    # The text's height, from the photograph itself: the caption's rows that differ from its
+    # background.
+    rows = subprocess.run(["convert", photo, "-crop", "{2}x{3}+{0}+{1}".format(*box), "+repage",
+                           "-colorspace", "Gray", "-fuzz", "25%", "-trim", "-format", "%h",
+                           "info:"], capture_output=True, text=True, check=True).stdout
+    reading.height = int(rows or 0)
+    return reading
 
 
 class Desktop:
@@ -171,7 +185,7 @@ class Desktop:
 
     program = PROGRAM
 
-    def __init__(self, width=1024, height=768, dpi=96, tz="Asia/Tokyo", wm="openbox"):
+    def __init__(self, width=1024, height=768, dpi=96, tz="Asia/Tokyo", wm="openbox", env=None):
         require("Xvfb", "dbus-run-session", WINDOW_MANAGERS[wm][0])
         self.dir = tempfile.mkdtemp(prefix="countdown3000-e2e-")
         self.tz = tz
@@ -197,6 +211,7 @@ class Desktop:
                 self.env.pop(name, None)
             if tz:  # otherwise the system's zone, /etc/localtime
                 self.env["TZ"] = tz
+            self.env.update(env or {})
             if dpi != 96:  # as desktops announce their resolution to programs
                 subprocess.run(["xrdb", "-merge"], input=f"Xft.dpi: {dpi}\n", text=True,
                                env=self.env, check=True)
