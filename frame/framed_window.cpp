@@ -224,6 +224,12 @@ void FramedWindow::paintEvent(QPaintEvent* event) {
 
 void FramedWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  // A window manager that rounds the size to the steps Qt asked for may do so after the steps
+  // are gone: while it places the window, the size asked for is asked again, a few times at most.
+  if (placing_ && askedSize_ && insisted_ < 3 && DeviceSize() != *askedSize_ &&
+      x11::Configure(winId(), {}, *askedSize_)) {
+    ++insisted_;
+  }
   LayOutClientArea();
   FitCaptionFont();
 }

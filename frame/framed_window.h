@@ -101,6 +101,7 @@ class FramedWindow : public QWidget {
   // A place asked for before the native window existed, to be set to the pixel once it does.
   std::optional<QPoint> pendingPosition_;
   std::optional<QSize> askedSize_;  // the last size asked for with ResizeTo
+  int insisted_ = 0;                // how often it was asked again while placing
   Area hovered_ = Area::None;
 
   // A press on the close button: the button shows pressed while the pointer stays on it.
