@@ -3,8 +3,6 @@
 #include <qdrawutil.h>
 #include <QApplication>
 #include <QFontDatabase>
-#include <QFontInfo>
-#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
@@ -15,13 +13,10 @@
 #include <QWindow>
 
 #include <algorithm>
-#include <array>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <optional>
 #include <utility>
 
+#include "caption_font.h"
 #include "x11_window_manager.h"
 
 namespace countdown::frame {
@@ -29,34 +24,6 @@ namespace {
 // A window manager that carries out a move or resize holds the pointer well within this time
 // (milliseconds, in event timestamps).
 constexpr std::uint64_t kWindowManagerTakesHold = 250;
-
-// `font`, narrowed and then made smaller until `shape` (a text whose digits are all 0) fits in
-// `room` pixels with each digit as the font's widest. Narrower first: fontconfig picks the family's
-// condensed face where it has one (DejaVu Sans Condensed, Noto Sans Condensed), and Qt narrows
-// the glyphs where it has none.
-QFont FitToRoom(QFont font, const QString& shape, int room, const QPaintDevice* device) {
-  const auto width = [&shape, device](const QFont& f) {
-    const QFontMetricsF metrics(f, device);
-    QChar widest = u'0';
-    for (char16_t digit = u'1'; digit <= u'9'; ++digit) {
-      if (metrics.horizontalAdvance(QChar(digit)) > metrics.horizontalAdvance(widest)) {
-        widest = QChar(digit);
-      }
-    }
-    QString text = shape;
-    text.replace(u'0', widest);
-    return metrics.horizontalAdvance(text);
-  };
-  for (const int stretch : {QFont::Unstretched, QFont::Condensed}) {
-    font.setStretch(stretch);
-    if (width(font) <= room) return font;
-  }
-  // Smaller at the narrowest width: the size in proportion to the room, then checked.
-  int size = QFontInfo(font).pixelSize();
-  size = std::max(1, static_cast<int>(size * room / width(font)));
-  for (font.setPixelSize(size); size > 1 && width(font) > room;) font.setPixelSize(--size);
-  return font;
-}
 
 // Hands the drag to the window manager; false where it cannot take it. `pressedAt` is in device
 // pixels.
@@ -112,8 +79,12 @@ void FramedWindow::ResizeTo(QSize deviceSize) {
 }
 
 QPoint FramedWindow::ToDevice(QPointF global) const {
-  // Qt's global positions are the device pixels divided by the ratio: exact, not rounded.
+  // As near as Qt's global positions come: Qt 6.4 rounds them to logical pixels on X11.
   return (global * devicePixelRatio()).toPoint();
+}
+
+void FramedWindow::AskForSizeAgain() {
+  if (askedSize_ && DeviceSize() != *askedSize_) x11::Configure(winId(), {}, *askedSize_);
 }
 
 void FramedWindow::SetFrameMetrics(const FrameMetrics& metrics) {
@@ -158,15 +129,11 @@ void FramedWindow::LayOutClientArea() {
 }
 
 void FramedWindow::FitCaptionFont() {
-  QString shape = windowTitle();
-  for (QChar& c : shape) {
-    if (c.isDigit()) c = u'0';
-  }
-  FittedFor wanted{TitleRect().width(), shape, devicePixelRatio()};
+  FittedFor wanted{TitleRect().width(), ShapeOf(windowTitle()), devicePixelRatio()};
   if (fittedFor_ == wanted) return;
   QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
   font.setBold(true);
-  captionFont_ = FitToRoom(font, shape, wanted.room, this);
+  captionFont_ = FitToRoom(font, wanted.shape, wanted.room, this);
   fittedFor_ = std::move(wanted);
   update(TitleRect());
 }
@@ -226,9 +193,9 @@ void FramedWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   // A window manager that rounds the size to the steps Qt asked for may do so after the steps
   // are gone: while it places the window, the size asked for is asked again, a few times at most.
-  if (placing_ && askedSize_ && insisted_ < 3 && DeviceSize() != *askedSize_ &&
-      x11::Configure(winId(), {}, *askedSize_)) {
+  if (placing_ && insisted_ < 3) {
     ++insisted_;
+    AskForSizeAgain();
   }
   LayOutClientArea();
   FitCaptionFont();
@@ -251,9 +218,7 @@ void FramedWindow::showEvent(QShowEvent* event) {
   QMetaObject::invokeMethod(
       this,
       [this] {
-        if (x11::DropSizeIncrement(winId()) && askedSize_ && DeviceSize() != *askedSize_) {
-          x11::Configure(winId(), {}, *askedSize_);
-        }
+        if (x11::DropSizeIncrement(winId())) AskForSizeAgain();
       },
       Qt::QueuedConnection);
 }

@@ -45,7 +45,7 @@ def ours(frames, program):
     frame = next((f for f in frames if not ALLOCATOR.search(f)), "")
     return f"(in {program})" in frame or re.search(
         r"\((fmain|geometry|twips|units|interval_count|local_clock|run_time_error|framed_window|"
-        r"x11_window_manager|main)\.cpp:\d+\)", frame) is not None
+        r"caption_font|x11_window_manager|main)\.cpp:\d+\)", frame) is not None
 
 
 class EnduranceTest(unittest.TestCase):
