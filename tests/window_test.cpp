@@ -76,6 +76,10 @@ class WindowTest : public QObject {
     QCOMPARE(window.Combo->currentIndex(), 0);
     QCOMPARE(clicks.count(), 1);  // the selection of seconds, and nothing while filling
     QCOMPARE(window.windowTitle(), QStringLiteral("30706972185"));
+    // Renderings for screens of more than 96 dpi, besides the 16 x 16 picture.
+    const QList<QSize> icons = window.windowIcon().availableSizes();
+    QVERIFY(icons.contains(QSize(16, 16)) && icons.contains(QSize(24, 24)) &&
+            icons.contains(QSize(32, 32)));
   }
 
   void pickingAUnitRefreshesAtOnce_data() {

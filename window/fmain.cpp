@@ -1,6 +1,7 @@
 #include "fmain.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QIcon>
 #include <QPixmap>
 #include <QResizeEvent>
@@ -28,7 +29,14 @@ constexpr int kComboEdgeHeight = 1;
 
 fMain::fMain(Clock clock)
     : Combo(new QComboBox(ClientArea())), Timer(new QTimer(this)), clock_(std::move(clock)) {
-  setWindowIcon(QIcon(QPixmap(countdown3000_xpm)));
+  // The 16 x 16 picture, and for screens of more than 96 dpi the renderings the build makes of
+  // the scalable icon, so that the caption's icon is sharp at every scale.
+  QIcon icon{QPixmap(countdown3000_xpm)};
+  for (const int side : {24, 32, 48}) {
+    const QString rendering = QStringLiteral(":/icons/%1.png").arg(side);
+    if (QFile::exists(rendering)) icon.addFile(rendering, QSize(side, side));
+  }
+  setWindowIcon(icon);
 
   const Twips twips(screen());
   SetFrameMetrics(countdown::FrameMetricsIn(twips));
