@@ -13,6 +13,7 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   QApplication app(argc, argv);
+  countdown::runtime::DisplayOpened();
   QApplication::setApplicationName(QStringLiteral("countdown3000"));
   QApplication::setApplicationVersion(QStringLiteral(COUNTDOWN3000_VERSION));
   QGuiApplication::setDesktopFileName(QStringLiteral(COUNTDOWN3000_APP_ID));

@@ -10,9 +10,12 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QShortcut>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <optional>
 #include <utility>
 
@@ -73,6 +76,9 @@ void FramedWindow::MoveTo(QPoint devicePosition) {
 }
 
 void FramedWindow::ResizeTo(QSize deviceSize) {
+  // Within the window's limits, as Qt and the window manager keep it.
+  const qreal ratio = devicePixelRatio();
+  deviceSize = deviceSize.boundedTo(maximumSize() * ratio).expandedTo(minimumSize() * ratio);
   askedSize_ = deviceSize;
   if (testAttribute(Qt::WA_WState_Created) && x11::Configure(winId(), {}, deviceSize)) return;
   resize((QSizeF(deviceSize) / devicePixelRatio()).toSize());
@@ -83,8 +89,17 @@ QPoint FramedWindow::ToDevice(QPointF global) const {
   return (global * devicePixelRatio()).toPoint();
 }
 
-void FramedWindow::AskForSizeAgain() {
-  if (askedSize_ && DeviceSize() != *askedSize_) x11::Configure(winId(), {}, *askedSize_);
+bool FramedWindow::AskForSizeAgain() {
+  // Only a window manager's rounding to the size steps Qt writes at a fractional ratio, never a
+  // size it was asked for: a step is two device pixels, and some round by a step and a pixel.
+  const qreal ratio = devicePixelRatio();
+  if (!askedSize_ || ratio == std::floor(ratio)) return false;
+  const QSize off = DeviceSize() - *askedSize_;
+  const int step = static_cast<int>(std::ceil(ratio));
+  if (off.isNull() || std::abs(off.width()) > step + 1 || std::abs(off.height()) > step + 1) {
+    return false;
+  }
+  return x11::Configure(winId(), {}, *askedSize_);
 }
 
 void FramedWindow::SetFrameMetrics(const FrameMetrics& metrics) {
@@ -193,10 +208,7 @@ void FramedWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   // A window manager that rounds the size to the steps Qt asked for may do so after the steps
   // are gone: while it places the window, the size asked for is asked again, a few times at most.
-  if (placing_ && insisted_ < 3) {
-    ++insisted_;
-    AskForSizeAgain();
-  }
+  if (placing_ && insisted_ < 3 && AskForSizeAgain()) ++insisted_;
   LayOutClientArea();
   FitCaptionFont();
 }
@@ -215,10 +227,18 @@ void FramedWindow::showEvent(QShowEvent* event) {
   pendingPosition_.reset();
   // Once Qt has written the size hints and mapped the window: no size steps, and the size the
   // window asked for, which the window manager may have rounded to them.
+  // A window manager takes the new hints in when it gets to them: it is asked again a little
+  // later, while it is still placing the window.
   QMetaObject::invokeMethod(
       this,
       [this] {
-        if (x11::DropSizeIncrement(winId())) AskForSizeAgain();
+        if (!x11::DropSizeIncrement(winId())) return;
+        AskForSizeAgain();
+        for (const int later : {250, 1000}) {
+          QTimer::singleShot(later, this, [this] {
+            if (placing_) AskForSizeAgain();
+          });
+        }
       },
       Qt::QueuedConnection);
 }

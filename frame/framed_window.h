@@ -78,8 +78,9 @@ class FramedWindow : public QWidget {
   void TakePositionFromX11();
   void LayOutClientArea();
   QPoint ToDevice(QPointF global) const;
-  // Asks X for the size last asked for with ResizeTo where the window manager gave another.
-  void AskForSizeAgain();
+  // Asks X again for the size last asked for with ResizeTo where the window manager rounded it;
+  // true if it asked.
+  bool AskForSizeAgain();
   void Drag(QPointF globalPosition, std::uint64_t time);
   void DragByHand(QPoint devicePosition);
 

@@ -3,15 +3,20 @@
 #include <QFile>
 #include <QLibraryInfo>
 #include <QString>
+#include <QtGlobal>
+#include <cstdio>
 #include <cstdlib>
 #include <string_view>
+#include <tuple>
 
 #ifdef COUNTDOWN_WITH_XCB
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <array>
 #include <cstring>
 #endif
 
@@ -34,16 +39,40 @@ std::string QtOption(int argc, char** argv, std::string_view name) {
 }
 
 #ifdef COUNTDOWN_WITH_XCB
-// Empty when an X server answers on `display`, otherwise why not.
+// The connection the display check made, kept until Qt has its own: where it was the server's
+// only client, closing it would make the X server reset just as Qt connects.
+xcb_connection_t* checked = nullptr;
+
+// Empty when an X server answers on `display`, otherwise why not. An X server that answers and
+// refuses the connection says why, and libxcb writes that to standard error: it is taken from
+// there into the program's own one line.
 std::string OpenX11(const std::string& display) {
   if (display.empty()) return "DISPLAY is not set";
+  int pipe[2] = {-1, -1};
+  const int standardError = ::dup(STDERR_FILENO);
+  const bool caught = standardError >= 0 && ::pipe2(pipe, O_CLOEXEC | O_NONBLOCK) == 0;
+  if (caught) ::dup2(pipe[1], STDERR_FILENO);
   xcb_connection_t* const connection = xcb_connect(display.c_str(), nullptr);
-  const int error = xcb_connection_has_error(connection);
+  std::string said;
+  if (caught) {
+    ::dup2(standardError, STDERR_FILENO);
+    ::close(pipe[1]);
+    std::array<char, 512> buffer{};
+    const ssize_t length = ::read(pipe[0], buffer.data(), buffer.size());
+    if (length > 0) said.assign(buffer.data(), static_cast<std::size_t>(length));
+    ::close(pipe[0]);
+  }
+  if (standardError >= 0) ::close(standardError);
+  if (xcb_connection_has_error(connection) == 0) {
+    if (checked != nullptr) xcb_disconnect(checked);
+    checked = connection;
+    return {};
+  }
   xcb_disconnect(connection);
-  if (error == 0) return {};
+  while (!said.empty() && (said.back() == '\n' || said.back() == '.')) said.pop_back();
+  if (!said.empty()) return "the X server at " + display + " refused the connection (" + said + ")";
   return "the X display " + display + " cannot be opened (no X server answers there)";
 }
-
 // Empty when a Wayland compositor answers on its socket, otherwise why not.
 std::string OpenWayland() {
   const std::string name = Environment("WAYLAND_DISPLAY");
@@ -78,6 +107,35 @@ std::string OpenWayland() {
 #endif
 
 }  // namespace
+
+namespace {
+QtMessageHandler qtMessages = nullptr;
+
+// Qt's own words when the display server closes the connection under it, after which Qt ends
+// the program with status 1: said again plainly, in the program's name.
+void SayPlainlyWhenTheDisplayGoes(QtMsgType type, const QMessageLogContext& context,
+                                  const QString& message) {
+  for (const auto& [qt, name, server] :
+       {std::tuple{"The X11 connection broke", "DISPLAY", "X server"},
+        std::tuple{"The Wayland connection broke", "WAYLAND_DISPLAY", "Wayland compositor"}}) {
+    if (message.startsWith(QLatin1String(qt))) {
+      std::fprintf(stderr,
+                   "countdown3000: the display %s went away (its %s closed the connection)\n",
+                   Environment(name).c_str(), server);
+      return;
+    }
+  }
+  if (qtMessages != nullptr) qtMessages(type, context, message);
+}
+}  // namespace
+
+void DisplayOpened() {
+#ifdef COUNTDOWN_WITH_XCB
+  if (checked != nullptr) xcb_disconnect(checked);
+  checked = nullptr;
+#endif
+  qtMessages = qInstallMessageHandler(SayPlainlyWhenTheDisplayGoes);
+}
 
 std::optional<std::string> ChooseDisplay(int argc, char** argv) {
 #ifdef COUNTDOWN_WITH_XCB

@@ -15,4 +15,8 @@ namespace countdown::runtime {
 // opened.
 std::optional<std::string> ChooseDisplay(int argc, char** argv);
 
+// Once Qt has connected to the display: closes the connection the check kept open, and has the
+// loss of the display later on reported in the program's own plain words.
+void DisplayOpened();
+
 }  // namespace countdown::runtime

@@ -185,7 +185,8 @@ class Desktop:
 
     program = PROGRAM
 
-    def __init__(self, width=1024, height=768, dpi=96, tz="Asia/Tokyo", wm="openbox", env=None):
+    def __init__(self, width=1024, height=768, dpi=96, tz="Asia/Tokyo", wm="openbox", env=None,
+                 cookie=False):
         require("Xvfb", "dbus-run-session", WINDOW_MANAGERS[wm][0])
         self.dir = tempfile.mkdtemp(prefix="countdown3000-e2e-")
         self.tz = tz
@@ -196,10 +197,16 @@ class Desktop:
         home = os.path.join(self.dir, "home")
         os.mkdir(home)
         read_fd, write_fd = os.pipe()
+        # With `cookie`, the X server lets in only the holders of its cookie (XAUTHORITY).
+        access = []
+        if cookie:
+            access = ["-auth", os.path.join(self.dir, "xauthority")]
+            subprocess.run(["xauth", "-f", access[1], "add", ":0", ".", os.urandom(16).hex()],
+                           check=True, capture_output=True)
         # -noreset keeps the X resources below when their last client has gone.
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{width}x{height}x24",
-             "-dpi", str(dpi), "-nolisten", "tcp", "-noreset"],
+             "-dpi", str(dpi), "-nolisten", "tcp", "-noreset", *access],
             pass_fds=[write_fd], stderr=subprocess.DEVNULL)
         os.close(write_fd)
         try:
@@ -209,6 +216,8 @@ class Desktop:
                             HOME=home, LANG="C.UTF-8")
             for name in ("TZ", "QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"):
                 self.env.pop(name, None)
+            if cookie:
+                self.env["XAUTHORITY"] = access[1]
             if tz:  # otherwise the system's zone, /etc/localtime
                 self.env["TZ"] = tz
             self.env.update(env or {})

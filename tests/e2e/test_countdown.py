@@ -79,6 +79,22 @@ class CountdownTest(unittest.TestCase):
                     self.assertTrue(lines[0].startswith("countdown3000: cannot open a display"))
                     self.assertIn(named, lines[0])
 
+    def test_an_x_server_that_refuses_or_goes_away(self):
+        with Desktop(cookie=True) as desktop:
+            run = subprocess.run([PROGRAM], env=dict(desktop.env, XAUTHORITY="/dev/null"),
+                                 capture_output=True, text=True, timeout=30)
+            self.assertEqual(run.returncode, 1, run.stderr)
+            self.assertEqual(len(run.stderr.splitlines()), 1, run.stderr)  # libxcb's words in ours
+            self.assertTrue(run.stderr.startswith(
+                f"countdown3000: cannot open a display: the X server at {desktop.display} "
+                "refused the connection ("), run.stderr)
+
+            window = desktop.start()
+            desktop.xvfb.kill()
+            self.assertEqual(window.process.wait(30), 1)
+            self.assertIn(f"countdown3000: the display {desktop.display} went away (its X server "
+                          "closed the connection)\n", window.process.stderr.read())
+
     def test_keyboard_picks_every_unit(self):
         tz = "Asia/Tokyo"
         moment = epoch(tz, 2026, 12, 8, 5, 30, 15)
