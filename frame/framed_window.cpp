@@ -71,8 +71,15 @@ QSize FramedWindow::DeviceSize() const {
 void FramedWindow::MoveTo(QPoint devicePosition) {
   if (testAttribute(Qt::WA_WState_Created) && x11::Configure(winId(), devicePosition, {})) return;
   // As near as logical pixels come; set to the pixel once the native window exists (X11).
-  move((QPointF(devicePosition) / devicePixelRatio()).toPoint());
-  pendingPosition_ = devicePosition;
+  const QPoint logical = (QPointF(devicePosition) / devicePixelRatio()).toPoint();
+  move(logical);
+  // Where Qt's logical pixels cannot reach it. Only then: a window moved after it was created
+  // is placed by some window managers as they like (weston's for X11 windows).
+  if (logical * devicePixelRatio() == devicePosition) {
+    pendingPosition_.reset();
+  } else {
+    pendingPosition_ = devicePosition;
+  }
 }
 
 void FramedWindow::ResizeTo(QSize deviceSize) {
