@@ -133,7 +133,12 @@ WINDOW_MANAGERS = {
     "icewm": ["icewm"],
     "fluxbox": ["fluxbox"],
     "metacity": ["metacity", "--no-composite", "--sm-disable"],
+    "kwin": ["kwin_x11", "--replace"],  # KDE Plasma's
+    "mutter": ["mutter", "--x11", "--replace", "--sm-disable"],  # GNOME's
 }
+# What a window manager needs in its environment besides: kwin without its compositor.
+WINDOW_MANAGER_ENV = {"kwin": {"KWIN_COMPOSE": "N"}}
+COMPOSITING = {"mutter"}
 
 
 class Reading(set):
@@ -201,8 +206,11 @@ class Desktop:
         access = []
         if cookie:
             access = ["-auth", os.path.join(self.dir, "xauthority")]
-            subprocess.run(["xauth", "-f", access[1], "add", ":0", ".", os.urandom(16).hex()],
-                           check=True, capture_output=True)
+            # One cookie for any display number (family "wild", in xauth's numeric form).
+            cookie_line = ("ffff 0000  0000  0012 4d49542d4d414749432d434f4f4b49452d31 0010 "
+                           + os.urandom(16).hex())
+            subprocess.run(["xauth", "-f", access[1], "nmerge", "-"], input=cookie_line,
+                           text=True, check=True, capture_output=True)
         # -noreset keeps the X resources below when their last client has gone.
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{width}x{height}x24",
@@ -231,7 +239,8 @@ class Desktop:
             if wm == "openbox":
                 command = [*command, "--startup", f"touch {ready}"]
             self.groups.append(subprocess.Popen(
-                ["dbus-run-session", "--", *command], env=self.env,
+                ["dbus-run-session", "--", *command],
+                env=dict(self.env, **WINDOW_MANAGER_ENV.get(wm, {})),
                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True))
             # A window manager announces itself on the root window once it manages windows.
             wait_for(wm, lambda: self._window_manager_running(), 20)
@@ -471,8 +480,13 @@ class Window:
         return tuple(int(v) for v in extents.split("=", 1)[1].split(","))
 
     def read_caption(self, name):
-        """Photographs the screen and reads the count in the window's caption bar back."""
+        """Photographs the screen and reads the count in the window's caption bar back. Under a
+        window manager that composites (mutter always does), the screen on Xvfb shows none of
+        its windows: the photograph is then of the window itself."""
         photo = os.path.join(self.desktop.dir, "screen.png")
+        if self.desktop.wm in COMPOSITING:
+            subprocess.run(["import", "-window", self.id, photo], env=self.desktop.env, check=True)
+            return read_count(photo, (0, 0, *self.geometry()[2:]), name)
         subprocess.run(["import", "-window", "root", photo], env=self.desktop.env, check=True)
         return read_count(photo, self.geometry(), name)
 
