@@ -241,7 +241,7 @@ void FramedWindow::showEvent(QShowEvent* event) {
       [this] {
         if (!x11::DropSizeIncrement(winId())) return;
         AskForSizeAgain();
-        for (const int later : {250, 1000}) {
+        for (const int later : {250, 1000, 3000}) {
           QTimer::singleShot(later, this, [this] {
             if (placing_) AskForSizeAgain();
           });

@@ -10,7 +10,7 @@ import unittest
 from datetime import datetime, timedelta
 from zoneinfo import ZoneInfo
 
-from desktop import Desktop, expected_count, wait_for
+from desktop import Desktop, expected_count, patience, wait_for
 
 WITHIN_A_TICK = 2.0  # one tick, plus the time it takes to read the title through X
 
@@ -143,7 +143,7 @@ class ClockTest(unittest.TestCase):
             self.assertEqual(len(desktop.x("xdotool", "search", "--onlyvisible", "--name",
                                            "^Countdown 3000$").split()), 1)
             desktop.x("xdotool", "windowactivate", "--sync", box, "key", "Return")
-            self.assertEqual(window.process.wait(10), 70)
+            self.assertEqual(window.process.wait(10 * patience()), 70)
             reports = [line for line in window.process.stderr.read().splitlines()
                        if "run-time error:" in line]
             self.assertEqual(len(reports), 1, reports)
@@ -163,7 +163,7 @@ class ClockTest(unittest.TestCase):
                 self.assertIsNone(re.search(r'"-?\d+"', desktop.x("xprop", "-id", other,
                                                                    "_NET_WM_NAME")))
             desktop.x("xdotool", "windowactivate", "--sync", box, "key", "Return")
-            self.assertEqual(process.wait(10), 70)
+            self.assertEqual(process.wait(10 * patience()), 70)
             reports = [line for line in process.stderr.read().splitlines()
                        if "run-time error:" in line]
             self.assertEqual(len(reports), 1, reports)  # reported once

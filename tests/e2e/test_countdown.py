@@ -11,7 +11,7 @@ import unittest
 from datetime import datetime
 from zoneinfo import ZoneInfo
 
-from desktop import PROGRAM, UNITS, Desktop, expected_count, wait_for
+from desktop import PROGRAM, UNITS, Desktop, expected_count, patience, wait_for
 
 
 def epoch(tz, *fields):
@@ -91,7 +91,7 @@ class CountdownTest(unittest.TestCase):
 
             window = desktop.start()
             desktop.xvfb.kill()
-            self.assertEqual(window.process.wait(30), 1)
+            self.assertEqual(window.process.wait(30 * patience()), 1)
             self.assertIn(f"countdown3000: the display {desktop.display} went away (its X server "
                           "closed the connection)\n", window.process.stderr.read())
 

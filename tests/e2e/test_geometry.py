@@ -6,7 +6,7 @@ import unittest
 from datetime import datetime
 from zoneinfo import ZoneInfo
 
-from desktop import UNITS, WINDOW_MANAGERS, Desktop, expected_count, wait_for
+from desktop import UNITS, WINDOW_MANAGERS, Desktop, expected_count, patience, wait_for
 
 WIDTH, MIN_HEIGHT, MAX_HEIGHT = 1725 // 15, 405 // 15, 690 // 15  # 115, 27, 46 pixels
 # The corner of a window created 4800 x 3600 twips, centred: (15360 - 4800) / 2, (11520 - 3600) / 2.
@@ -152,7 +152,7 @@ class TitleBarTest(unittest.TestCase):
 
             # The close button ends the program.
             desktop.x("xdotool", "mousemove", str(x + WIDTH - 12), str(y + 12), "click", "1")
-            self.assertEqual(window.process.wait(5), 0)
+            self.assertEqual(window.process.wait(5 * patience()), 0)
 
 
 if __name__ == "__main__":
