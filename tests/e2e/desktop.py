@@ -151,7 +151,8 @@ class Reading(set):
 def read_count(photo, window, name):
     """Reads back with OCR the count in the caption bar of the window at (left, top, width,
     height) in the photograph `photo`, in the two page layouts that suit one line of digits. The
-    window and its enlarged caption go to the artifacts as `name`.png and `name`-caption.png."""
+    window and its enlarged caption go to the artifacts as `name`.png and `name`-caption.png
+    (and -caption-3x.png)."""
     x, y, width, height = window
     scale = width / 115  # the caption text lies at (24, 4, 67, 19) in a 96-dpi window
     box = (x + round(24 * scale), y + round(4 * scale), round(67 * scale), round(19 * scale))
@@ -160,20 +161,23 @@ def read_count(photo, window, name):
         ["convert", photo, "-crop", f"{w}x{h}+{x}+{y}", "+repage", path], check=True)
     crop(os.path.join(ARTIFACTS, f"{name}.png"), max(0, x - 8), max(0, y - 8), width + 16,
          height + 16)
-    caption = os.path.join(ARTIFACTS, f"{name}-caption.png")
-    crop(caption, *box)
-    # Grey, twice the size of a 96-dpi caption, dark text on light (the caption is light on
-    # dark while active), cut to the text with a margin: what reads best.
-    subprocess.run(["convert", caption, "-colorspace", "Gray", "-resize", f"{200 / scale:.0f}%",
-                    "-normalize", caption], check=True)
-    mean = float(subprocess.run(["convert", caption, "-format", "%[fx:mean]", "info:"],
-                                capture_output=True, text=True, check=True).stdout)
-    subprocess.run(["convert", caption, *(["-negate"] if mean < 0.5 else []), "-trim", "+repage",
-                    "-bordercolor", "white", "-border", "10", caption], check=True)
-    reading = Reading(subprocess.run(["tesseract", caption, "stdout", "--psm", psm, "-c",
-                                      "tessedit_char_whitelist=-0123456789"],
-                                     capture_output=True, text=True).stdout.strip()
-                      for psm in ("7", "13"))
+    # Grey, enlarged twice and three times from a 96-dpi caption (a small minus sign reads at
+    # one and not the other), dark text on light (the caption is light on dark while active),
+    # cut to the text with a margin: what reads best.
+    reading = Reading()
+    for factor, suffix in ((2, ""), (3, "-3x")):
+        caption = os.path.join(ARTIFACTS, f"{name}-caption{suffix}.png")
+        crop(caption, *box)
+        subprocess.run(["convert", caption, "-colorspace", "Gray", "-resize",
+                        f"{100 * factor / scale:.0f}%", "-normalize", caption], check=True)
+        mean = float(subprocess.run(["convert", caption, "-format", "%[fx:mean]", "info:"],
+                                    capture_output=True, text=True, check=True).stdout)
+        subprocess.run(["convert", caption, *(["-negate"] if mean < 0.5 else []), "-trim",
+                        "+repage", "-bordercolor", "white", "-border", "10", caption], check=True)
+        reading |= {subprocess.run(["tesseract", caption, "stdout", "--psm", psm, "-c",
+                                    "tessedit_char_whitelist=-0123456789"],
+                                   capture_output=True, text=True).stdout.strip()
+                    for psm in ("7", "13")}
     # The text's height, from the photograph itself: the caption's rows that differ from its
     # background.
     rows = subprocess.run(["convert", photo, "-crop", "{2}x{3}+{0}+{1}".format(*box), "+repage",
