@@ -57,9 +57,12 @@ class EnduranceTest(unittest.TestCase):
                                             "--show-leak-kinds=definite", "--num-callers=40",
                                             "--vgdb=yes", f"--log-file={log}"])
             window.activate()
-            # Warm up: every unit picked once, so that whatever the toolkit caches is in place.
-            for key in ["Down"] * 6 + ["Up"] * 6:
-                window.key(key)
+            # Warm up: every unit picked once, so that whatever the toolkit caches is in place
+            # (a font for each length of count among it), waited for however slow the machine.
+            window.key(*["Down"] * 6)
+            wait_for("the years", lambda: len(window.title() or "x" * 11) <= 4, 30)
+            window.key(*["Up"] * 6)
+            wait_for("the seconds", lambda: len(window.title() or "") >= 10, 30)
             time.sleep(3)
             pid = window.process.pid
             start = heap_in_use(pid)
