@@ -1,6 +1,7 @@
 #include "framed_window.h"
 
 #include <qdrawutil.h>
+#include <QAccessible>
 #include <QApplication>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -19,6 +20,8 @@
 #include <optional>
 #include <utility>
 
+#include "accessible_frame.h"
+#include "caption_colours.h"
 #include "caption_font.h"
 #include "x11_window_manager.h"
 
@@ -42,15 +45,23 @@ bool StartSystemDrag(QWidget& window, QPoint pressedAt, bool move) {
 }  // namespace
 
 FramedWindow::FramedWindow() : client_(new QWidget(this)) {
+  // Assistive technology sees a frame with a caption bar, as a window manager's would be.
+  static const bool accessible = [] {
+    QAccessible::installFactory(AccessibleFrameFactory);
+    return true;
+  }();
+  (void)accessible;
   // No decoration from the window manager; it still places, stacks, focuses and minimizes the
   // window, and moves and resizes it when asked to.
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint);
   setMouseTracking(true);  // for the resize cursor over the lower edge
   auto* const menuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
-  connect(menuKey, &QShortcut::activated, this, [this] {
-    ShowWindowMenu(mapToGlobal(QPoint(IconRect().left(), CaptionRect().bottom() + 1)));
-  });
+  connect(menuKey, &QShortcut::activated, this, &FramedWindow::OpenWindowMenu);
+}
+
+void FramedWindow::OpenWindowMenu() {
+  ShowWindowMenu(mapToGlobal(QPoint(IconRect().left(), CaptionRect().bottom() + 1)));
 }
 
 QPoint FramedWindow::DevicePosition() const {
@@ -172,11 +183,7 @@ bool FramedWindow::event(QEvent* event) {
 void FramedWindow::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   const QPalette& colours = palette();
-  // Like a title bar in the current palette: highlighted while the window is active.
-  const bool active = isActiveWindow();
-  const QColor captionColour =
-      active ? colours.color(QPalette::Active, QPalette::Highlight)
-             : colours.color(QPalette::Inactive, QPalette::Button).darker(115);
+  const CaptionColours caption = CaptionColoursOf(colours, isActiveWindow());
   const QRect title = TitleRect();
   // A new count repaints the title alone, once a second.
   if (!title.contains(event->rect())) {
@@ -186,7 +193,7 @@ void FramedWindow::paintEvent(QPaintEvent* event) {
     }
     painter.fillRect(rect(), colours.button());
     qDrawWinPanel(&painter, rect(), colours, false);
-    painter.fillRect(CaptionRect(), captionColour);
+    painter.fillRect(CaptionRect(), caption.background);
     windowIcon().paint(&painter, IconRect());
 
     // The close button: a raised button face with a cross, sunk while it is held down.
@@ -201,12 +208,11 @@ void FramedWindow::paintEvent(QPaintEvent* event) {
       painter.drawLine(cross.topRight() + QPoint(shift, 0), cross.bottomLeft() + QPoint(shift, 0));
     }
   } else {
-    painter.fillRect(title, captionColour);
+    painter.fillRect(title, caption.background);
   }
 
   painter.setFont(captionFont_);
-  painter.setPen(active ? colours.color(QPalette::Active, QPalette::HighlightedText)
-                        : colours.color(QPalette::Inactive, QPalette::WindowText));
+  painter.setPen(caption.text);
   // The font fits the title: no eliding.
   painter.drawText(title, Qt::AlignLeft | Qt::AlignVCenter, windowTitle());
 }
@@ -312,7 +318,7 @@ void FramedWindow::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   switch (area) {
     case Area::Icon:
-      ShowWindowMenu(mapToGlobal(QPoint(IconRect().left(), CaptionRect().bottom() + 1)));
+      OpenWindowMenu();
       break;
     case Area::CloseButton:
       closeHeld_ = closeDown_ = true;

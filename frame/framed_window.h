@@ -48,6 +48,9 @@ class FramedWindow : public QWidget {
   void MoveTo(QPoint devicePosition);
   void ResizeTo(QSize deviceSize);
 
+  // The window menu (Minimize, Close), opened under the caption bar's icon.
+  void OpenWindowMenu();
+
   // Inside the border and under the caption bar: the window's controls go here, and are cut off
   // where the window is too low to show them.
   QWidget* ClientArea() const { return client_; }

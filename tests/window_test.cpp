@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPalette>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
@@ -16,6 +17,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "frame/caption_colours.h"
 #include "runtime/run_time_error.h"
 #include "window/fmain.h"
 #include "window/geometry.h"
@@ -226,6 +228,46 @@ class WindowTest : public QObject {
     } else {
       QCOMPARE(font.stretch(), int(QFont::Condensed));
     }
+  }
+
+  void captionTextReadsInEveryPalette_data() {
+    QTest::addColumn<QPalette>("palette");
+    QTest::addColumn<bool>("active");
+    QTest::addColumn<QColor>("text");
+    const auto palette = [](QColor caption, QColor captionText, QColor texts, QColor bright) {
+      QPalette p;
+      for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        p.setColor(group, QPalette::Highlight, caption);
+        p.setColor(group, QPalette::Button, caption.lighter(115));
+        p.setColor(group, QPalette::HighlightedText, captionText);
+        p.setColor(group, QPalette::WindowText, captionText);
+        p.setColor(group, QPalette::Text, texts);
+        p.setColor(group, QPalette::ButtonText, texts);
+        p.setColor(group, QPalette::BrightText, bright);
+      }
+      return p;
+    };
+    const QColor cream(255, 255, 200), grey(150, 150, 150), light(252, 252, 252);
+    QTest::newRow("the palette's pair reads")
+        << palette(QColor(0, 0, 128), cream, Qt::black, Qt::black) << true << cream;
+    // Qt's own: white on its blue highlight is 3.7:1.
+    QTest::newRow("another of its colours reads")
+        << palette(QColor(48, 140, 198), Qt::white, Qt::black, Qt::white) << true
+        << QColor(Qt::black);
+    QTest::newRow("inactive, on a dark caption")
+        << palette(QColor(43, 47, 51), QColor(35, 38, 41), light, grey) << false << light;
+    QTest::newRow("none of its colours reads")
+        << palette(QColor(119, 119, 119), grey, grey, grey) << true << QColor(Qt::black);
+  }
+
+  void captionTextReadsInEveryPalette() {
+    QFETCH(QPalette, palette);
+    QFETCH(bool, active);
+    QFETCH(QColor, text);
+    const countdown::frame::CaptionColours colours =
+        countdown::frame::CaptionColoursOf(palette, active);
+    QCOMPARE(colours.text, text);
+    QVERIFY(countdown::frame::ContrastRatio(colours.text, colours.background) >= 4.5);
   }
 
   void captionBarMovesResizesAndCloses() {

@@ -1,5 +1,6 @@
 #include "fmain.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QFile>
 #include <QIcon>
@@ -16,6 +17,7 @@
 #include "data/icons/countdown3000.xpm"
 #include "runtime/local_clock.h"
 #include "runtime/run_time_error.h"
+#include "window/accessible_combo.h"
 #include "window/twips.h"
 
 namespace geometry = countdown::geometry;
@@ -45,6 +47,13 @@ fMain::fMain(Clock clock)
 
   // A list-only combo box: the user can only pick one of the entries, never leave it empty.
   Combo->setEditable(false);
+  // Its name for a screen reader: "unit". Its value is the label picked.
+  static const bool namedCombo = [] {
+    QAccessible::installFactory(AccessibleNamedComboFactory);
+    return true;
+  }();
+  (void)namedCombo;
+  Combo->setAccessibleName(QStringLiteral("単位"));
   // Collapsed to its title bar, the window shows at most the combo box's top edge. The combo box
   // is first painted once more of it shows, so that its labels' fonts are only looked up and
   // loaded if the window is ever expanded. It keeps the keyboard focus all the same.

@@ -148,14 +148,48 @@ class Reading(set):
     height = 0
 
 
+def caption_text_box(window):
+    """Where the count stands in the caption bar of the window at (left, top, width, height):
+    (24, 4, 67, 19) in a 96-dpi window, in proportion at other resolutions."""
+    x, y, width, _ = window
+    scale = width / 115
+    return (x + round(24 * scale), y + round(4 * scale), round(67 * scale), round(19 * scale))
+
+
+def luminance(rgb):
+    """Relative luminance of an sRGB colour of 0-255 channels (WCAG 2)."""
+    linear = [c / 255 / 12.92 if c / 255 <= 0.04045 else ((c / 255 + 0.055) / 1.055) ** 2.4
+              for c in rgb]
+    return 0.2126 * linear[0] + 0.7152 * linear[1] + 0.0722 * linear[2]
+
+
+def contrast(one, other):
+    darker, lighter = sorted((luminance(one), luminance(other)))
+    return (lighter + 0.05) / (darker + 0.05)
+
+
+def caption_contrast(photo, window):
+    """The contrast of the count against its caption bar in a photograph: the caption's colour
+    is the commonest in the count's box, the count's the one farthest from it that covers a
+    few pixels at least (the strokes' cores; their anti-aliased edges lie in between)."""
+    histogram = subprocess.run(["convert", photo, "-crop", "{2}x{3}+{0}+{1}".format(
+        *caption_text_box(window)), "+repage", "-depth", "8", "-format", "%c", "histogram:info:-"],
+        capture_output=True, text=True, check=True).stdout
+    colours = [(int(n), tuple(int(c) for c in rgb.split(",")[:3])) for n, rgb in
+               re.findall(r"^\s*(\d+):\s*\(\s*([\d.,\s]+)\)", histogram, re.M)]
+    background = max(colours)[1]
+    text = max((c for n, c in colours if n >= 3), key=lambda c: contrast(c, background))
+    return contrast(text, background), background, text
+
+
 def read_count(photo, window, name):
     """Reads back with OCR the count in the caption bar of the window at (left, top, width,
     height) in the photograph `photo`, in the two page layouts that suit one line of digits. The
     window and its enlarged caption go to the artifacts as `name`.png and `name`-caption.png
     (and -caption-3x.png)."""
     x, y, width, height = window
-    scale = width / 115  # the caption text lies at (24, 4, 67, 19) in a 96-dpi window
-    box = (x + round(24 * scale), y + round(4 * scale), round(67 * scale), round(19 * scale))
+    scale = width / 115
+    box = caption_text_box(window)
     os.makedirs(ARTIFACTS, exist_ok=True)
     crop = lambda path, x, y, w, h: subprocess.run(  # noqa: E731
         ["convert", photo, "-crop", f"{w}x{h}+{x}+{y}", "+repage", path], check=True)
@@ -264,6 +298,16 @@ class Desktop:
         if self.groups[0].poll() is not None:
             raise AssertionError(f"{self.wm} ended with {self.groups[0].returncode}")
         return "window id" in self.x("xprop", "-root", "_NET_SUPPORTING_WM_CHECK")
+
+    def session_bus(self):
+        """Starts a session bus for the program and the tools that talk to it (a screen
+        reader's accessibility bus is found through it), ended with the desktop."""
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                               env=self.env, stdout=subprocess.PIPE, text=True,
+                               start_new_session=True)
+        self.groups.append(bus)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
+        bus.stdout.close()
 
     def x(self, *args):
         return subprocess.run(args, env=self.env, capture_output=True, text=True).stdout
