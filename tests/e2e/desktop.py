@@ -13,6 +13,7 @@ import unittest
 from datetime import date, datetime, timedelta
 
 PROGRAM = os.environ.get("COUNTDOWN3000", "countdown3000")
+APP_ID = "io.github.countdown3000.Countdown3000"  # its desktop entry's name: its Wayland app_id
 ARTIFACTS = os.environ.get("COUNTDOWN3000_ARTIFACTS", tempfile.gettempdir())
 UNITS = ["s", "n", "h", "ww", "d", "m", "yyyy"]
 # What AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer print when they find
@@ -136,6 +137,34 @@ WINDOW_MANAGERS = {
     "kwin": ["kwin_x11", "--replace"],  # KDE Plasma's
     "mutter": ["mutter", "--x11", "--replace", "--sm-disable"],  # GNOME's
 }
+# Tiling window managers, each with the rule the README gives its users for their config file.
+TILING = {"i3": ["i3", "-c", "{config}"]}
+README = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "README.md")
+
+
+def tiling_config(wm):
+    """What the README tells users of `wm` (i3 or sway) to put in their config file: the lines
+    under its `# ~/.config/<wm>/config` up to the next blank line."""
+    with open(README) as f:
+        block = f.read().split(f"    # ~/.config/{wm}/config")[1].split("\n\n")[0]
+    return "\n".join(line.strip() for line in block.splitlines()[1:]) + "\n"
+
+
+def tiling_node(tree, program, floating=False):
+    """The program's window in the layout tree of i3 or sway (`-t get_tree`), by its X11 class
+    or Wayland app_id: whether it floats (sway's floating_con is the window, i3's holds it), and
+    its size."""
+    floating = floating or tree["type"] == "floating_con"
+    if program in (tree.get("app_id"), (tree.get("window_properties") or {}).get("class")):
+        return ("floating" if floating else "tiled",
+                (tree["window_rect"]["width"], tree["window_rect"]["height"]))
+    for child in tree.get("nodes", []) + tree.get("floating_nodes", []):
+        found = tiling_node(child, program, floating)
+        if found:
+            return found
+    return None
+
+
 # What a window manager needs in its environment besides: kwin without its compositor.
 WINDOW_MANAGER_ENV = {"kwin": {"KWIN_COMPOSE": "N"}}
 COMPOSITING = {"mutter"}
@@ -230,7 +259,8 @@ class Desktop:
 
     def __init__(self, width=1024, height=768, dpi=96, tz="Asia/Tokyo", wm="openbox", env=None,
                  cookie=False):
-        require("Xvfb", "dbus-run-session", WINDOW_MANAGERS[wm][0])
+        command = {**WINDOW_MANAGERS, **TILING}[wm]
+        require("Xvfb", "dbus-run-session", command[0])
         self.dir = tempfile.mkdtemp(prefix="countdown3000-e2e-")
         self.tz = tz
         self.wm = wm
@@ -270,7 +300,11 @@ class Desktop:
             if dpi != 96:  # as desktops announce their resolution to programs
                 subprocess.run(["xrdb", "-merge"], input=f"Xft.dpi: {dpi}\n", text=True,
                                env=self.env, check=True)
-            command = WINDOW_MANAGERS[wm]
+            if wm in TILING:
+                config = os.path.join(self.dir, "config")
+                with open(config, "w") as f:
+                    f.write(f"# i3 config file (v4)\n{tiling_config(wm)}")
+                command = [c.format(config=config) for c in command]
             # openbox announces itself before it manages windows, and runs its --startup
             # command once it does.
             ready = os.path.join(self.dir, "ready")
@@ -469,6 +503,57 @@ class Weston(Desktop):
                              capture_output=True, text=True, check=True).stdout
         box = tuple(int(v) for v in box.split())
         return photo, (box if 1 < box[2] < self.width else None)
+
+
+class Sway(Desktop):
+    """sway on its headless backend, without XWayland, with the README's rule in its config, and
+    the program on it as a Wayland client. sway will not run as root: as root, it and the
+    program run as nobody."""
+
+    def __init__(self, tz="Asia/Tokyo"):
+        require("sway", "swaymsg")
+        self.dir = tempfile.mkdtemp(prefix="countdown3000-sway-")
+        os.chmod(self.dir, 0o755)  # the program reads its clock here
+        self.tz, self.wm = tz, "sway"
+        self.processes, self.groups, self.xvfb = [], [], None
+        OPEN_DESKTOPS.append(self)
+        self.user = {"user": "nobody", "group": "nogroup", "extra_groups": []} \
+            if os.getuid() == 0 else {}
+        runtime = os.path.join(self.dir, "runtime")
+        os.mkdir(runtime, 0o700)
+        if self.user:
+            shutil.chown(runtime, "nobody", "nogroup")
+        config = os.path.join(self.dir, "config")
+        with open(config, "w") as f:
+            f.write(f"xwayland disable\n{tiling_config('sway')}")
+        self.env = {"PATH": os.environ["PATH"], "HOME": runtime, "XDG_RUNTIME_DIR": runtime,
+                    "LANG": "C.UTF-8", "TZ": tz, "WLR_BACKENDS": "headless",
+                    "WLR_RENDERER": "pixman", "WLR_LIBINPUT_NO_DEVICES": "1"}
+        try:
+            self.groups.append(subprocess.Popen(
+                ["sway", "-c", config], env=self.env, stdout=subprocess.DEVNULL,
+                stderr=subprocess.DEVNULL, start_new_session=True, **self.user))
+
+            def sockets():
+                if self.groups[0].poll() is not None:
+                    raise AssertionError(f"sway ended with {self.groups[0].returncode}")
+                names = os.listdir(runtime)
+                wayland = [n for n in names if re.fullmatch(r"wayland-\d+", n)]
+                ipc = [n for n in names if n.startswith("sway-ipc.")]
+                return wayland and ipc and (wayland[0], os.path.join(runtime, ipc[0]))
+
+            self.env["WAYLAND_DISPLAY"], self.env["SWAYSOCK"] = wait_for("sway", sockets, 20)
+        except BaseException:
+            self.close()
+            raise
+        self.display = None
+        self.clock = FakeClock(self.dir)
+
+    def start_on_wayland(self, fake_time):
+        self.clock.set(fake_time)
+        return self.spawn([PROGRAM], env=dict(self.env, **self.clock.env),
+                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                          **self.user)
 
 
 class Window:

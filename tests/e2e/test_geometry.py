@@ -2,11 +2,13 @@
 person reads in its caption bar, and what its caption, edges, buttons and window menu do. On a
 1024 x 768, 96 dpi screen (15 twips to a pixel) unless said otherwise."""
 
+import json
 import unittest
 from datetime import datetime
 from zoneinfo import ZoneInfo
 
-from desktop import UNITS, WINDOW_MANAGERS, Desktop, expected_count, patience, wait_for
+from desktop import (APP_ID, UNITS, WINDOW_MANAGERS, Desktop, Sway, expected_count, patience,
+                     tiling_node, wait_for)
 
 WIDTH, MIN_HEIGHT, MAX_HEIGHT = 1725 // 15, 405 // 15, 690 // 15  # 115, 27, 46 pixels
 # The corner of a window created 4800 x 3600 twips, centred: (15360 - 4800) / 2, (11520 - 3600) / 2.
@@ -94,6 +96,25 @@ class TitleBarTest(unittest.TestCase):
              (x, y, width, expanded))
         drag(window, (x + 50, y + expanded - 2), (x + 50, y + expanded - 60),
              (x, y, width, collapsed))
+
+    def test_floats_under_tiling_window_managers(self):
+        # i3 on X11 and sway on Wayland, each with the rule the README gives their users.
+        for wm, ask, program in (("i3", "i3-msg", "countdown3000"), ("sway", "swaymsg", APP_ID)):
+            with self.subTest(wm=wm), (Sway() if wm == "sway" else Desktop(wm=wm)) as desktop:
+                if wm == "sway":
+                    desktop.start_on_wayland(MOMENT)
+                else:
+                    desktop.start(fake_time=MOMENT).wait_title(SECONDS)
+                seen = []
+
+                def floating():
+                    seen.append(tiling_node(json.loads(desktop.x(ask, "-t", "get_tree")), program))
+                    return seen[-1] == ("floating", (WIDTH, MIN_HEIGHT))
+
+                try:
+                    wait_for(f"the window floating under {wm}", floating, 10)
+                except AssertionError:
+                    self.fail(f"under {wm}: {seen[-1]}")
 
     def test_every_unit_whole_and_large(self):
         with Desktop() as desktop:
