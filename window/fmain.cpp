@@ -2,8 +2,8 @@
 
 #include <QAccessible>
 #include <QComboBox>
-#include <QFile>
 #include <QIcon>
+#include <QImageReader>
 #include <QPixmap>
 #include <QResizeEvent>
 #include <QScreen>
@@ -33,10 +33,15 @@ fMain::fMain(Clock clock)
     : Combo(new QComboBox(ClientArea())), Timer(new QTimer(this)), clock_(std::move(clock)) {
   // The 16 x 16 picture, and for screens of more than 96 dpi the renderings the build makes of
   // the scalable icon, so that the caption's icon is sharp at every scale.
+  // Read as PNG, and only as PNG: left to guess, Qt would load every image format plugin it has
+  // (SVG, JPEG and others, with their libraries) to ask each whether it reads the file.
   QIcon icon{QPixmap(countdown3000_xpm)};
   for (const int side : {24, 32, 48}) {
-    const QString rendering = QStringLiteral(":/icons/%1.png").arg(side);
-    if (QFile::exists(rendering)) icon.addFile(rendering, QSize(side, side));
+    QImageReader rendering(QStringLiteral(":/icons/%1.png").arg(side), "png");
+    rendering.setAutoDetectImageFormat(false);
+    if (const QImage image = rendering.read(); !image.isNull()) {
+      icon.addPixmap(QPixmap::fromImage(image));
+    }
   }
   setWindowIcon(icon);
 
