@@ -162,6 +162,9 @@ void FramedWindow::LayOutClientArea() {
 }
 
 void FramedWindow::FitCaptionFont() {
+  // Until the window is on its way to the screen: what the font is fitted to changes several
+  // times while the window is set up, and measuring fonts first loads the font database.
+  if (fitDeferred_) return;
   FittedFor wanted{TitleRect().width(), ShapeOf(windowTitle()), devicePixelRatio()};
   if (fittedFor_ == wanted) return;
   QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
@@ -181,6 +184,10 @@ bool FramedWindow::event(QEvent* event) {
 }
 
 void FramedWindow::paintEvent(QPaintEvent* event) {
+  if (fitDeferred_) {
+    fitDeferred_ = false;
+    FitCaptionFont();
+  }
   QPainter painter(this);
   const QPalette& colours = palette();
   const CaptionColours caption = CaptionColoursOf(colours, isActiveWindow());
@@ -231,7 +238,6 @@ void FramedWindow::showEvent(QShowEvent* event) {
   // A resize made while the window was being shown, from inside the resize event Qt sends
   // then, comes with no event of its own.
   LayOutClientArea();
-  FitCaptionFont();
   placing_ = true;
   // The native window exists now and is not yet mapped: the window manager finds it where it
   // asked to be, to the pixel.
@@ -245,7 +251,12 @@ void FramedWindow::showEvent(QShowEvent* event) {
   QMetaObject::invokeMethod(
       this,
       [this] {
-        if (!x11::DropSizeIncrement(winId())) return;
+        // The request to map the window has gone out with this round trip: the caption font
+        // is fitted while the window manager maps the window, before it is first painted.
+        const bool onX11 = x11::DropSizeIncrement(winId());
+        fitDeferred_ = false;
+        FitCaptionFont();
+        if (!onX11) return;
         AskForSizeAgain();
         for (const int later : {250, 1000, 3000}) {
           QTimer::singleShot(later, this, [this] {

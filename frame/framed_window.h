@@ -99,6 +99,7 @@ class FramedWindow : public QWidget {
     friend bool operator==(const FittedFor&, const FittedFor&) = default;
   };
   std::optional<FittedFor> fittedFor_;
+  bool fitDeferred_ = true;  // not fitted before the window is shown
   // The place last announced to the toolkit because it had been told another, and whether the
   // window manager may still be placing the window without telling it (from show to the first
   // press).
