@@ -3,7 +3,9 @@ openbox, and prints the figures as a Markdown table of medians and ratios to the
 
     python3 benchmarks/compare.py --build build [--runs 5] [--rest 60] [--startups 15]
 
-Start-up is the time from exec to a viewable window with a numeric title (startup_probe). The
+Start-up is the time from exec to the count drawn in the program's caption bar, and for the floor
+from exec to a viewable window with a numeric title, which the window manager draws
+(startup_probe); both with the machine's fonts and with fontconfig held to two folders. The
 figures at rest are taken over the same minutes for both programs, which run side by side:
 resident memory after start, CPU time per minute, wake-ups per second (times the scheduler ran
 one of the program's threads), title rewrites per minute (PropertyNotify of _NET_WM_NAME), and
@@ -20,6 +22,7 @@ import platform
 import statistics
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 
@@ -27,9 +30,33 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from desktop import Desktop  # noqa: E402
 
 
-def start(desktop, probe, program):
-    out = subprocess.run([probe, program], env=desktop.env, capture_output=True, text=True,
-                         check=True).stdout.split()
+# Fonts as a desktop with a full set of them has (what the machine has installed), and as few as
+# the program needs: DejaVu and IPA Gothic, with the system's rules and caches.
+FEW_FONTS = """<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<fontconfig>
+  <dir>/usr/share/fonts/truetype/dejavu</dir>
+  <dir>/usr/share/fonts/opentype/ipafont-gothic</dir>
+  <include ignore_missing="yes">/etc/fonts/conf.d</include>
+  <cachedir>/var/cache/fontconfig</cachedir>
+  <cachedir prefix="xdg">fontconfig</cachedir>
+</fontconfig>
+"""
+
+
+def font_settings(directory):
+    """Each font setting's name and environment."""
+    config = os.path.join(directory, "few-fonts.conf")
+    with open(config, "w") as f:
+        f.write(FEW_FONTS)
+    return {"machine's fonts": {}, "two font folders": {"FONTCONFIG_FILE": config}}
+
+
+def start(desktop, probe, program, drawn=False):
+    """Starts `program` and returns the time to its window (with `drawn`, to its count drawn)
+    in ms, and its pid."""
+    out = subprocess.run([probe, *(["--drawn"] if drawn else []), program], env=desktop.env,
+                         capture_output=True, text=True, check=True).stdout.split()
     return float(out[0]), int(out[1])
 
 
@@ -70,9 +97,10 @@ def desktop_cpu_ns(desktop, pid):
     return sum(sched(p)[0] for p in pids)
 
 
-def rss_kib(pid):
+def memory_kib(pid, field="VmRSS"):
+    """Resident memory now (VmRSS), or at its highest so far (VmHWM)."""
     with open(f"/proc/{pid}/status") as f:
-        return next(int(line.split()[1]) for line in f if line.startswith("VmRSS:"))
+        return next(int(line.split()[1]) for line in f if line.startswith(field + ":"))
 
 
 class TitleWatch:
@@ -141,14 +169,22 @@ def main():
     def add(name, figure, value):
         figures[name].setdefault(figure, []).append(value)
 
+    # Start-up, alternating the two so that both meet the same conditions: the program to its
+    # count drawn, the floor to its titled window.
+    fonts = {}
+    with tempfile.TemporaryDirectory() as directory:
+        for setting, env in font_settings(directory).items():
+            with Desktop(env=env) as desktop:
+                fonts[setting] = len(desktop.x("fc-list").splitlines())
+                for i in range(args.startups):
+                    for name in (list(programs) if i % 2 == 0 else list(programs)[::-1]):
+                        elapsed, pid = start(desktop, probe, programs[name],
+                                             drawn=name == "countdown3000")
+                        add(name, f"start-up, {setting} (ms)", elapsed)
+                        stop(pid)
+                        time.sleep(0.2)
+
     with Desktop() as desktop:
-        # Start-up, alternating the two so that both meet the same conditions.
-        for i in range(args.startups):
-            for name in (list(programs) if i % 2 == 0 else list(programs)[::-1]):
-                elapsed, pid = start(desktop, probe, programs[name])
-                add(name, "start-up (ms)", elapsed)
-                stop(pid)
-                time.sleep(0.2)
         # At rest, side by side.
         for _ in range(args.runs):
             pids = {}
@@ -156,7 +192,8 @@ def main():
                 pids[name] = start(desktop, probe, program)[1]
             time.sleep(2)
             for name, pid in pids.items():
-                add(name, "resident memory (KiB)", rss_kib(pid))
+                add(name, "resident memory (KiB)", memory_kib(pid))
+                add(name, "peak memory at start-up (KiB)", memory_kib(pid, "VmHWM"))
             at_rest = rest(desktop, list(pids.values()), args.rest)
             for name, pid in pids.items():
                 cpu, wakeups, rewrites, lags = at_rest[pid]
@@ -192,7 +229,8 @@ def main():
 
     print(f"Machine: {platform.node()}, {platform.machine()}, {os.cpu_count()} cores, "
           f"{platform.platform()}; {args.startups} start-ups and {args.runs} runs of "
-          f"{args.rest:g} s at rest each, medians.\n")
+          f"{args.rest:g} s at rest each, medians. Fonts: "
+          + ", ".join(f"{n} for {setting}" for setting, n in fonts.items()) + ".\n")
     print("| Figure | Countdown 3000 | Floor | Ratio |")
     print("| --- | ---: | ---: | ---: |")
     for figure, values in figures["countdown3000"].items():
