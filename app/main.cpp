@@ -10,12 +10,14 @@
 #include "window/fmain.h"
 
 int main(int argc, char* argv[]) {
-  std::jthread fonts = countdown::runtime::ReadFontConfigurationAhead();
   if (const auto problem = countdown::runtime::ChooseDisplay(argc, argv)) {
     std::fprintf(stderr, "countdown3000: %s\n", problem->c_str());
     return 1;
   }
   QApplication app(argc, argv);
+  // Only now: fontconfig reads the environment, which the display check and Qt's start-up
+  // change (setenv and getenv at once can crash).
+  std::jthread fonts = countdown::runtime::ReadFontConfigurationAhead();
   countdown::runtime::DisplayOpened();
   QApplication::setApplicationName(QStringLiteral("countdown3000"));
   QApplication::setApplicationVersion(QStringLiteral(COUNTDOWN3000_VERSION));

@@ -35,13 +35,12 @@ class Connection final : public QAbstractNativeEventFilter {
 
   xcb_connection_t* const x;
   const xcb_window_t root;
-  const xcb_atom_t moveResize = Intern("_NET_WM_MOVERESIZE");
 
   bool OffersMoveResize() {
     if (!offersMoveResize_) {
       const Owned<xcb_get_property_reply_t> supported(
           xcb_get_property_reply(
-              x, xcb_get_property(x, 0, root, supported_, XCB_ATOM_ATOM, 0, 1024), nullptr),
+              x, xcb_get_property(x, 0, root, names_.supported, XCB_ATOM_ATOM, 0, 1024), nullptr),
           &std::free);
       bool offered = false;
       if (supported && supported->format == 32) {
@@ -79,7 +78,7 @@ class Connection final : public QAbstractNativeEventFilter {
       };
       constexpr std::uint16_t kButtonPress = 4;
       const auto* device = static_cast<const DeviceEvent*>(message);
-      if (device->extension == input_ && device->event_type == kButtonPress) {
+      if (device->extension == names_.input && device->event_type == kButtonPress) {
         lastPress = QPoint(device->root_x / 65536, device->root_y / 65536);
       }
       return false;
@@ -93,40 +92,55 @@ class Connection final : public QAbstractNativeEventFilter {
     }
     if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return false;
     const auto* change = static_cast<const xcb_property_notify_event_t*>(message);
-    if (change->window == root && (change->atom == supported_ || change->atom == check_)) {
+    if (change->window == root &&
+        (change->atom == names_.supported || change->atom == names_.check)) {
       offersMoveResize_.reset();
     }
     return false;
   }
 
  private:
+  // What the frame asks of the server once: asked together and answered together, in one round
+  // trip.
+  struct Names {
+    xcb_atom_t moveResize, supported, check;
+    std::uint8_t input;  // the XInput extension's major opcode, 0 without it
+  };
+  static Names Ask(xcb_connection_t* x) {
+    const auto intern = [x](std::string_view name) {
+      return xcb_intern_atom(x, 0, static_cast<std::uint16_t>(name.size()), name.data());
+    };
+    const auto atom = [x](xcb_intern_atom_cookie_t cookie) {
+      const Owned<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(x, cookie, nullptr),
+                                                 &std::free);
+      return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    };
+    constexpr std::string_view kInput = "XInputExtension";
+    const auto moveResize = intern("_NET_WM_MOVERESIZE");
+    const auto supported = intern("_NET_SUPPORTED");
+    const auto check = intern("_NET_SUPPORTING_WM_CHECK");
+    const auto input =
+        xcb_query_extension(x, static_cast<std::uint16_t>(kInput.size()), kInput.data());
+    Names names{atom(moveResize), atom(supported), atom(check), 0};
+    const Owned<xcb_query_extension_reply_t> extension(xcb_query_extension_reply(x, input, nullptr),
+                                                       &std::free);
+    if (extension && extension->present) names.input = extension->major_opcode;
+    return names;
+  }
+
   explicit Connection(xcb_connection_t* connection)
-      : x(connection), root(xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root) {
+      : x(connection),
+        root(xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root),
+        names_(Ask(connection)),
+        moveResize(names_.moveResize) {
     qGuiApp->installNativeEventFilter(this);
   }
 
-  xcb_atom_t Intern(const char* name) const {
-    const Owned<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(
-            x, xcb_intern_atom(x, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr),
-        &std::free);
-    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-  }
-
-  std::uint8_t InputExtension() const {
-    constexpr std::string_view kName = "XInputExtension";
-    const Owned<xcb_query_extension_reply_t> reply(
-        xcb_query_extension_reply(
-            x, xcb_query_extension(x, static_cast<std::uint16_t>(kName.size()), kName.data()),
-            nullptr),
-        &std::free);
-    return reply && reply->present ? reply->major_opcode : 0;
-  }
-
-  const std::uint8_t input_ = InputExtension();
-  const xcb_atom_t supported_ = Intern("_NET_SUPPORTED");
-  const xcb_atom_t check_ = Intern("_NET_SUPPORTING_WM_CHECK");
+  const Names names_;
   std::optional<bool> offersMoveResize_;
+
+ public:
+  const xcb_atom_t moveResize;
 
  public:
   // The windows whose reported sizes are kept, from the first question about them on.
