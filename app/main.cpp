@@ -15,8 +15,8 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   QApplication app(argc, argv);
-  // Only now: fontconfig reads the environment, which the display check and Qt's start-up
-  // change (setenv and getenv at once can crash).
+  // Only now: fontconfig reads the environment and the locale, which the display check and Qt's
+  // start-up change (setenv and setlocale while another thread reads them can crash it).
   std::jthread fonts = countdown::runtime::ReadFontConfigurationAhead();
   countdown::runtime::DisplayOpened();
   QApplication::setApplicationName(QStringLiteral("countdown3000"));
