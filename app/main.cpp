@@ -1,5 +1,6 @@
 // Countdown 3000: how long until 1 January 3000, in the title bar of a tiny window.
 #include <QApplication>
+#include <clocale>
 #include <cstdio>
 #include <thread>
 
@@ -14,10 +15,13 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "countdown3000: %s\n", problem->c_str());
     return 1;
   }
-  QApplication app(argc, argv);
-  // Only now: fontconfig reads the environment and the locale, which the display check and Qt's
-  // start-up change (setenv and setlocale while another thread reads them can crash it).
+  // fontconfig reads the environment and the locale: both are settled before its thread starts
+  // (the display check has set the environment; Qt sets the same locale again). It is done
+  // before the window is built, which starts threads and processes of its own (D-Bus).
+  std::setlocale(LC_ALL, "");
   std::jthread fonts = countdown::runtime::ReadFontConfigurationAhead();
+  QApplication app(argc, argv);
+  fonts.join();
   countdown::runtime::DisplayOpened();
   QApplication::setApplicationName(QStringLiteral("countdown3000"));
   QApplication::setApplicationVersion(QStringLiteral(COUNTDOWN3000_VERSION));
@@ -26,7 +30,6 @@ int main(int argc, char* argv[]) {
   fMain window(countdown::runtime::LocalNow);
   countdown::runtime::RunHandler([&window] { window.Form_Load(); });
   if (countdown::runtime::Stopped()) return countdown::runtime::kRunTimeErrorExitStatus;
-  fonts.join();  // long done by now; the caption's font is fitted once the window is shown
   window.show();
   return QApplication::exec();
 }

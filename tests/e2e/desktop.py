@@ -526,9 +526,11 @@ class Sway(Desktop):
         config = os.path.join(self.dir, "config")
         with open(config, "w") as f:
             f.write(f"xwayland disable\n{tiling_config('sway')}")
-        self.env = {"PATH": os.environ["PATH"], "HOME": runtime, "XDG_RUNTIME_DIR": runtime,
-                    "LANG": "C.UTF-8", "TZ": tz, "WLR_BACKENDS": "headless",
-                    "WLR_RENDERER": "pixman", "WLR_LIBINPUT_NO_DEVICES": "1"}
+        self.env = dict(os.environ, HOME=runtime, XDG_RUNTIME_DIR=runtime, LANG="C.UTF-8", TZ=tz,
+                        WLR_BACKENDS="headless", WLR_RENDERER="pixman",
+                        WLR_LIBINPUT_NO_DEVICES="1")
+        for name in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "DBUS_SESSION_BUS_ADDRESS"):
+            self.env.pop(name, None)
         try:
             self.groups.append(subprocess.Popen(
                 ["sway", "-c", config], env=self.env, stdout=subprocess.DEVNULL,
@@ -611,6 +613,22 @@ class Window:
         if "=" not in extents:
             return (0, 0, 0, 0)
         return tuple(int(v) for v in extents.split("=", 1)[1].split(","))
+
+    def wait_caption(self, expected, name, timeout=5.0):
+        """Reads the caption back until OCR finds `expected` in it: the window may be mapped and
+        titled a moment before its caption is first painted. Returns the last reading; fails
+        with it."""
+        seen = []
+
+        def probe():
+            seen.append(self.read_caption(name))
+            return expected in seen[-1]
+
+        try:
+            wait_for(f"{expected} in the caption", probe, timeout, interval=0.2)
+        except AssertionError:
+            raise AssertionError(f"{expected!r} not found in {seen[-1]!r}") from None
+        return seen[-1]
 
     def read_caption(self, name):
         """Photographs the screen and reads the count in the window's caption bar back. Under a
