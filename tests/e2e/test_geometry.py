@@ -7,8 +7,9 @@ import unittest
 from datetime import datetime
 from zoneinfo import ZoneInfo
 
-from desktop import (APP_ID, UNITS, WINDOW_MANAGERS, Desktop, Sway, expected_count, patience,
+from desktop import (APP_ID, UNITS, WINDOW_MANAGERS, Desktop, expected_count, patience,
                      tiling_node, wait_for)
+from wayland_desktops import Sway
 
 WIDTH, MIN_HEIGHT, MAX_HEIGHT = 1725 // 15, 405 // 15, 690 // 15  # 115, 27, 46 pixels
 # The corner of a window created 4800 x 3600 twips, centred: (15360 - 4800) / 2, (11520 - 3600) / 2.
