@@ -2,6 +2,7 @@
 
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QTextLayout>
 #include <algorithm>
 
 namespace countdown::frame {
@@ -38,6 +39,55 @@ QFont FitToRoom(QFont font, const QString& shape, int room, const QPaintDevice* 
   size = std::max(1, static_cast<int>(size * room / width(font)));
   for (font.setPixelSize(size); size > 1 && width(font) > room;) font.setPixelSize(--size);
   return font;
+}
+
+namespace {
+constexpr char16_t kCharacters[] = u"0123456789-";
+constexpr qsizetype kCount = std::size(kCharacters) - 1;
+}  // namespace
+
+CountGlyphs::CountGlyphs(const QFont& font, const QPaintDevice* device) {
+  // Each character followed by the next, so that each one's advance is where the next begins.
+  QTextLayout layout(QString::fromUtf16(kCharacters) + u'0', font, device);
+  layout.beginLayout();
+  const QTextLine line = layout.createLine();
+  layout.endLayout();
+  const QList<QGlyphRun> runs = layout.glyphRuns();
+  if (runs.size() != 1 || runs.front().glyphIndexes().size() != kCount + 1) return;
+  const QGlyphRun& run = runs.front();
+  const QVector<quint32> glyphs = run.glyphIndexes();
+  const QVector<QPointF> positions = run.positions();
+  if (std::find(glyphs.begin(), glyphs.end(), 0U) != glyphs.end()) return;
+  font_ = run.rawFont();
+  for (qsizetype i = 0; i < kCount; ++i) {
+    glyph_.push_back(glyphs[i]);
+    advance_.push_back(positions[i + 1].x() - positions[i].x());
+  }
+  ascent_ = line.ascent();
+  descent_ = line.descent();
+}
+
+std::optional<QGlyphRun> CountGlyphs::Run(const QString& text) const {
+  if (glyph_.isEmpty()) return {};
+  QVector<quint32> glyphs;
+  QVector<QPointF> positions;
+  glyphs.reserve(text.size());
+  positions.reserve(text.size());
+  qreal x = 0;
+  for (const QChar c : text) {
+    const auto* found =
+        std::find(std::begin(kCharacters), std::begin(kCharacters) + kCount, c.unicode());
+    if (found == std::begin(kCharacters) + kCount) return {};
+    const auto i = found - std::begin(kCharacters);
+    glyphs.push_back(glyph_[i]);
+    positions.push_back({x, 0});
+    x += advance_[i];
+  }
+  QGlyphRun run;
+  run.setRawFont(font_);
+  run.setGlyphIndexes(glyphs);
+  run.setPositions(positions);
+  return run;
 }
 
 }  // namespace countdown::frame

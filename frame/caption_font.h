@@ -2,7 +2,11 @@
 #pragma once
 
 #include <QFont>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QString>
+#include <QVector>
+#include <optional>
 
 class QPaintDevice;
 
@@ -15,5 +19,27 @@ QString ShapeOf(const QString& title);
 // `font`, narrowed and then made smaller until `shape` (a text whose digits are all 0) fits in
 // `room` pixels with each digit as the font's widest; `font` itself where it fits.
 QFont FitToRoom(QFont font, const QString& shape, int room, const QPaintDevice* device);
+
+// A count's characters (digits and the minus sign) in one font, laid out once, so that a count is
+// drawn without laying out text each time it changes.
+class CountGlyphs {
+ public:
+  CountGlyphs() = default;
+  CountGlyphs(const QFont& font, const QPaintDevice* device);
+
+  // `text` as glyphs whose baseline starts at (0, 0); empty where `text` has another character or
+  // the font lacks one of them.
+  std::optional<QGlyphRun> Run(const QString& text) const;
+  // From the baseline to the top and the bottom of the font's line.
+  qreal Ascent() const { return ascent_; }
+  qreal Descent() const { return descent_; }
+
+ private:
+  QRawFont font_;
+  QVector<quint32> glyph_;  // in the order of kCharacters
+  QVector<qreal> advance_;
+  qreal ascent_ = 0;
+  qreal descent_ = 0;
+};
 
 }  // namespace countdown::frame

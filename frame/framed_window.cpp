@@ -1,6 +1,5 @@
 #include "framed_window.h"
 
-#include <qdrawutil.h>
 #include <QAccessible>
 #include <QApplication>
 #include <QFontDatabase>
@@ -8,8 +7,6 @@
 #include <QIcon>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPaintEvent>
-#include <QPainter>
 #include <QShortcut>
 #include <QTimer>
 #include <QWindow>
@@ -21,7 +18,6 @@
 #include <utility>
 
 #include "accessible_frame.h"
-#include "caption_colours.h"
 #include "caption_font.h"
 #include "x11_window_manager.h"
 
@@ -161,17 +157,19 @@ void FramedWindow::LayOutClientArea() {
                        std::max(0, height() - top - metrics_.border));
 }
 
-void FramedWindow::FitCaptionFont() {
+bool FramedWindow::FitCaptionFont() {
   // Until the window is on its way to the screen: what the font is fitted to changes several
   // times while the window is set up, and measuring fonts first loads the font database.
-  if (fitDeferred_) return;
+  if (fitDeferred_) return false;
   FittedFor wanted{TitleRect().width(), ShapeOf(windowTitle()), devicePixelRatio()};
-  if (fittedFor_ == wanted) return;
+  if (fittedFor_ == wanted) return false;
   QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
   font.setBold(true);
   captionFont_ = FitToRoom(font, wanted.shape, wanted.room, this);
+  countGlyphs_ = CountGlyphs(captionFont_, this);
   fittedFor_ = std::move(wanted);
   update(TitleRect());
+  return true;
 }
 
 bool FramedWindow::event(QEvent* event) {
@@ -181,47 +179,6 @@ bool FramedWindow::event(QEvent* event) {
     FitCaptionFont();
   }
   return QWidget::event(event);
-}
-
-void FramedWindow::paintEvent(QPaintEvent* event) {
-  if (fitDeferred_) {
-    fitDeferred_ = false;
-    FitCaptionFont();
-  }
-  QPainter painter(this);
-  const QPalette& colours = palette();
-  const CaptionColours caption = CaptionColoursOf(colours, isActiveWindow());
-  const QRect title = TitleRect();
-  // A new count repaints the title alone, once a second.
-  if (!title.contains(event->rect())) {
-    // Exposed, activated or resized: by now the window manager has placed the window.
-    if (placing_) {
-      QMetaObject::invokeMethod(this, &FramedWindow::TakePositionFromX11, Qt::QueuedConnection);
-    }
-    painter.fillRect(rect(), colours.button());
-    qDrawWinPanel(&painter, rect(), colours, false);
-    painter.fillRect(CaptionRect(), caption.background);
-    windowIcon().paint(&painter, IconRect());
-
-    // The close button: a raised button face with a cross, sunk while it is held down.
-    const QRect button = CloseButtonRect();
-    qDrawWinButton(&painter, button, colours, closeDown_, &colours.button());
-    const int inset = std::max(2, button.height() / 4);
-    const QRect cross = button.adjusted(inset + 1, inset, -inset - 2, -inset - 1)
-                            .translated(closeDown_ ? 1 : 0, closeDown_ ? 1 : 0);
-    painter.setPen(colours.color(QPalette::ButtonText));
-    for (const int shift : {0, 1}) {
-      painter.drawLine(cross.topLeft() + QPoint(shift, 0), cross.bottomRight() + QPoint(shift, 0));
-      painter.drawLine(cross.topRight() + QPoint(shift, 0), cross.bottomLeft() + QPoint(shift, 0));
-    }
-  } else {
-    painter.fillRect(title, caption.background);
-  }
-
-  painter.setFont(captionFont_);
-  painter.setPen(caption.text);
-  // The font fits the title: no eliding.
-  painter.drawText(title, Qt::AlignLeft | Qt::AlignVCenter, windowTitle());
 }
 
 void FramedWindow::resizeEvent(QResizeEvent* event) {
@@ -239,6 +196,7 @@ void FramedWindow::showEvent(QShowEvent* event) {
   // then, comes with no event of its own.
   LayOutClientArea();
   placing_ = true;
+  windowHandle()->installEventFilter(this);  // told when the window is uncovered
   // The native window exists now and is not yet mapped: the window manager finds it where it
   // asked to be, to the pixel.
   (void)x11::ReportedSize(winId());  // from now on
@@ -293,8 +251,8 @@ void FramedWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   switch (event->type()) {
     case QEvent::WindowTitleChange:
-      FitCaptionFont();
-      update(TitleRect());
+      // A count of another length takes another font, and the window repaints its title.
+      if (!FitCaptionFont() && !titlePut_) update(TitleRect());
       break;
     case QEvent::ActivationChange:
       update(CaptionRect());

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QFont>
+#include <QImage>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -12,6 +13,11 @@
 #include <QWidget>
 #include <cstdint>
 #include <optional>
+
+#include "caption_colours.h"
+#include "caption_font.h"
+
+class QPainter;
 
 namespace countdown::frame {
 
@@ -33,6 +39,11 @@ class FramedWindow : public QWidget {
   FramedWindow();
 
   void SetFrameMetrics(const FrameMetrics& metrics);
+
+  // Sets the window's title, which the caption bar shows. On X11 a new title that keeps the
+  // caption's font (a count of the same length) is put on screen ahead of the title's message to
+  // the window manager and sent in the same write, outside the toolkit's painting.
+  void SetTitle(const QString& title);
 
   // The font the caption bar shows the title in: the desktop's title font in bold where the title
   // fits beside the icon and the close button, otherwise narrower, and only then smaller, so that
@@ -64,6 +75,7 @@ class FramedWindow : public QWidget {
 
  protected:
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -77,7 +89,14 @@ class FramedWindow : public QWidget {
   enum class Area { None, Icon, Caption, CloseButton, LowerEdge };
   Area HitTest(QPoint point) const;
   void ShowWindowMenu(QPoint globalPosition);
-  void FitCaptionFont();
+  // True where the font changed, and with it the whole title is to be painted again.
+  bool FitCaptionFont();
+  // The caption bar's colours now: from the palette, active or not.
+  CaptionColours Colours() const;
+  void PaintTitle(QPainter& painter, const CaptionColours& colours, const QString& title) const;
+  // Puts `title` in the caption bar on screen, to go out with the connection's next write; false
+  // where it cannot (off X11, before the first paint, while the window is not shown).
+  bool PutTitleOnScreen(const QString& title);
   void TakePositionFromX11();
   void LayOutClientArea();
   QPoint ToDevice(QPointF global) const;
@@ -90,6 +109,7 @@ class FramedWindow : public QWidget {
   QWidget* const client_;
   FrameMetrics metrics_;
   QFont captionFont_;
+  CountGlyphs countGlyphs_;  // in the caption font
   // What the caption font was fitted for: the room, the title with every digit as 0, the ratio
   // of device pixels. Empty when the desktop's fonts have changed.
   struct FittedFor {
@@ -100,6 +120,18 @@ class FramedWindow : public QWidget {
   };
   std::optional<FittedFor> fittedFor_;
   bool fitDeferred_ = true;  // not fitted before the window is shown
+  // The title as last put on screen, beside the toolkit's own picture of the window, and whether
+  // that picture holds an older title (device pixels).
+  QImage canvas_;
+  QImage shown_;
+  bool titleBehind_ = false;
+  bool titlePut_ = false;  // the title being set is on screen already
+  struct ColoursFor {
+    qint64 palette;  // its cache key
+    bool active;
+    CaptionColours colours;
+  };
+  mutable std::optional<ColoursFor> colours_;
   // The place last announced to the toolkit because it had been told another, and whether the
   // window manager may still be placing the window without telling it (from show to the first
   // press).
