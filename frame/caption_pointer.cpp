@@ -1,0 +1,161 @@
+// How the frame answers the pointer and the keyboard's window menu: which part of it is under the
+// pointer, presses on the close button and the icon, drags of the caption bar and the lower edge,
+// and the window menu.
+#include <QApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QWindow>
+
+#include "framed_window.h"
+#include "x11_window_manager.h"
+
+namespace countdown::frame {
+namespace {
+// A window manager that carries out a move or resize holds the pointer well within this time
+// (milliseconds, in event timestamps).
+constexpr std::uint64_t kWindowManagerTakesHold = 250;
+
+// Hands the drag to the window manager; false where it cannot take it. `pressedAt` is in device
+// pixels.
+bool StartSystemDrag(QWidget& window, QPoint pressedAt, bool move) {
+  if (const auto started = x11::StartDrag(window.winId(), pressedAt,
+                                          move ? x11::Drag::Move : x11::Drag::ResizeLowerEdge)) {
+    return *started;
+  }
+  QWindow* const handle = window.windowHandle();
+  if (handle == nullptr) return false;
+  return move ? handle->startSystemMove() : handle->startSystemResize(Qt::BottomEdge);
+}
+}  // namespace
+
+void FramedWindow::OpenWindowMenu() {
+  ShowWindowMenu(mapToGlobal(QPoint(IconRect().left(), CaptionRect().bottom() + 1)));
+}
+
+FramedWindow::Area FramedWindow::HitTest(QPoint point) const {
+  if (LowerEdgeRect().contains(point)) return Area::LowerEdge;
+  if (CloseButtonRect().contains(point)) return Area::CloseButton;
+  if (IconRect().contains(point)) return Area::Icon;
+  if (CaptionRect().contains(point)) return Area::Caption;
+  return Area::None;
+}
+
+void FramedWindow::mousePressEvent(QMouseEvent* event) {
+  drag_.reset();
+  placing_ = false;
+  const QPoint point = event->position().toPoint();
+  const Area area = HitTest(point);
+  if (event->button() == Qt::RightButton && (area == Area::Caption || area == Area::Icon)) {
+    ShowWindowMenu(event->globalPosition().toPoint());
+    return;
+  }
+  if (event->button() != Qt::LeftButton) return;
+  switch (area) {
+    case Area::Icon:
+      OpenWindowMenu();
+      break;
+    case Area::CloseButton:
+      closeHeld_ = closeDown_ = true;
+      update(CloseButtonRect());
+      break;
+    case Area::Caption:
+    case Area::LowerEdge:
+      drag_ = Dragging{.area = area,
+                       .pressedAt = x11::LastPress().value_or(ToDevice(event->globalPosition())),
+                       .startGeometry = geometry(),
+                       .startDevice = QRect(DevicePosition(), DeviceSize()),
+                       .handedOverAt = {},
+                       .handedOverTime = 0};
+      break;
+    case Area::None:
+      break;
+  }
+}
+
+void FramedWindow::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint point = event->position().toPoint();
+  if (!(event->buttons() & Qt::LeftButton)) {
+    // A move or resize the window manager carried out ends without a release reaching here.
+    drag_.reset();
+    closeHeld_ = closeDown_ = false;
+    const Area area = HitTest(point);
+    if (area != hovered_) {
+      hovered_ = area;
+      if (area == Area::LowerEdge) {
+        setCursor(Qt::SizeVerCursor);
+      } else {
+        unsetCursor();
+      }
+    }
+    return;
+  }
+  if (closeHeld_) {
+    const bool down = CloseButtonRect().contains(point);
+    if (down != closeDown_) {
+      closeDown_ = down;
+      update(CloseButtonRect());
+    }
+    return;
+  }
+  if (drag_) Drag(event->globalPosition(), event->timestamp());
+}
+
+void FramedWindow::Drag(QPointF global, std::uint64_t time) {
+  const QPoint globalPosition = ToDevice(global);
+  if (!drag_->started) {
+    // The first movement of the pressed button starts the move, so that a click stays a click.
+    drag_->started = true;
+    drag_->bySystem = StartSystemDrag(*this, drag_->pressedAt, drag_->area == Area::Caption);
+    drag_->handedOverAt = globalPosition;
+    drag_->handedOverTime = time;
+    if (drag_->bySystem) return;
+  }
+  if (drag_->bySystem) {
+    // A window manager that carries out the move takes hold of the pointer, so no movement
+    // reaches the window after that (only what was on its way before). One that said yes and
+    // does nothing leaves the window where it was while the pointer goes on moving over it:
+    // from then on the window follows the pointer itself.
+    const bool stillHere = geometry() == drag_->startGeometry;
+    const int travel = (globalPosition - drag_->handedOverAt).manhattanLength();
+    const bool longAfter = time - drag_->handedOverTime >= kWindowManagerTakesHold;
+    if (!stillHere || !longAfter ||
+        travel < QApplication::startDragDistance() * devicePixelRatio()) {
+      return;
+    }
+    drag_->bySystem = false;
+  }
+  DragByHand(globalPosition);
+}
+
+void FramedWindow::DragByHand(QPoint devicePosition) {
+  const QPoint moved = devicePosition - drag_->pressedAt;
+  if (drag_->area == Area::Caption) {
+    MoveTo(drag_->startDevice.topLeft() + moved);
+  } else {
+    ResizeTo({drag_->startDevice.width(), drag_->startDevice.height() + moved.y()});
+  }
+}
+
+void FramedWindow::mouseReleaseEvent(QMouseEvent* event) {
+  drag_.reset();
+  if (!closeHeld_ || event->button() != Qt::LeftButton) return;
+  const bool close = closeDown_;
+  closeHeld_ = closeDown_ = false;
+  update(CloseButtonRect());
+  if (close) this->close();
+}
+
+void FramedWindow::ShowWindowMenu(QPoint globalPosition) {
+  QMenu menu(this);
+  QAction* const minimize = menu.addAction(tr("Mi&nimize"));
+  menu.addSeparator();
+  QAction* const close = menu.addAction(tr("&Close"));
+  QAction* const chosen = menu.exec(globalPosition);
+  if (chosen == minimize) {
+    showMinimized();
+  } else if (chosen == close) {
+    this->close();
+  }
+}
+
+}  // namespace countdown::frame
