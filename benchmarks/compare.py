@@ -11,8 +11,9 @@ resident memory after start, CPU time per minute, wake-ups per second (times the
 one of the program's threads), title rewrites per minute (PropertyNotify of _NET_WM_NAME), and
 how long after the wall clock's second each rewrite arrived.
 Countdown 3000 is measured in seconds, whose text changes every second like the floor's, and in
-years, whose text does not change. Last, each program runs alone on a desktop of its own, and the
-CPU time of the whole desktop is taken: the program, the X server and the window manager.
+years, whose text does not change. Last, each program runs alone on a desktop of its own, the two
+desktops over the same minutes, and the CPU time of each whole desktop is taken: the program, the
+X server and the window manager.
 Every desktop has a session bus, as a user's has.
 """
 
@@ -218,18 +219,22 @@ def main():
                 stop(pid)
             time.sleep(0.5)
 
-    # The whole desktop at rest, each program alone on a desktop of its own.
-    for i in range(args.runs):
-        for name in (list(programs) if i % 2 == 0 else list(programs)[::-1]):
-            with Desktop() as desktop:
+    # The whole desktop at rest, each program alone on a desktop of its own, the two desktops
+    # over the same minutes.
+    for _ in range(args.runs):
+        with Desktop() as ours, Desktop() as floors:
+            desktops = {"countdown3000": ours, "floor": floors}
+            pids = {}
+            for name, desktop in desktops.items():
                 desktop.session_bus()
-                pid = start(desktop, probe, programs[name])[1]
-                time.sleep(2)
-                before = desktop_cpu_ns(desktop, pid)
-                time.sleep(args.rest)
-                spent = desktop_cpu_ns(desktop, pid) - before
+                pids[name] = start(desktop, probe, programs[name])[1]
+            time.sleep(2)
+            before = {name: desktop_cpu_ns(d, pids[name]) for name, d in desktops.items()}
+            time.sleep(args.rest)
+            for name, desktop in desktops.items():
+                spent = desktop_cpu_ns(desktop, pids[name]) - before[name]
                 add(name, "desktop CPU at rest (s/min)", spent / 1e9 * 60 / args.rest)
-                stop(pid)
+                stop(pids[name])
 
     print(f"Machine: {platform.node()}, {platform.machine()}, {os.cpu_count()} cores, "
           f"{platform.platform()}; {args.startups} start-ups and {args.runs} runs of "
