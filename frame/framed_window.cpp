@@ -227,8 +227,9 @@ void FramedWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   switch (event->type()) {
     case QEvent::WindowTitleChange:
-      // A count of another length takes another font, and the window repaints its title.
-      if (!FitCaptionFont() && !titlePut_) update(TitleRect());
+      // Put on screen already, in the font it has; a count of another length takes another
+      // font, and the window repaints its title.
+      if (!titlePut_ && !FitCaptionFont()) update(TitleRect());
       break;
     case QEvent::ActivationChange:
       update(CaptionRect());

@@ -115,7 +115,7 @@ void fMain::RefreshCaption() {
   std::array<char, 24> digits{};
   const auto end = std::to_chars(digits.begin(), digits.end(), count).ptr;
   const QLatin1String caption(digits.data(), end - digits.data());
-  SetTitle(caption);
+  if (windowTitle() != caption) SetTitle(caption);
 }
 
 // Puts the corner of the window where the corner of the window as created, centred on the
