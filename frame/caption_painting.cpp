@@ -96,6 +96,9 @@ bool FramedWindow::PutTitleOnScreen(const QString& text) {
   if (!fits(canvas_)) {
     canvas_ = QImage(size, format);
     canvas_.setDevicePixelRatio(ratio);
+    // Points as on the window's screen, for a title drawn as text.
+    canvas_.setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
+    canvas_.setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
   }
   {
     QPainter painter(&canvas_);

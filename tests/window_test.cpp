@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPalette>
 #include <QRegularExpression>
 #include <QScreen>
@@ -228,6 +229,20 @@ class WindowTest : public QObject {
     } else {
       QCOMPARE(font.stretch(), int(QFont::Condensed));
     }
+    // Drawn as its text would be, pixel for pixel, though its glyphs were laid out ahead.
+    const QImage drawn = window.grab(window.TitleRect()).toImage();
+    const countdown::frame::CaptionColours colours =
+        countdown::frame::CaptionColoursOf(window.palette(), window.isActiveWindow());
+    QImage text(drawn.size(), drawn.format());
+    text.fill(colours.background);
+    QPainter painter(&text);
+    QFont inPixels = font;  // an image's points are not the screen's
+    inPixels.setPixelSize(QFontInfo(font).pixelSize());
+    painter.setFont(inPixels);
+    painter.setPen(colours.text);
+    painter.drawText(text.rect(), Qt::AlignLeft | Qt::AlignVCenter, count);
+    painter.end();
+    QCOMPARE(drawn, text);
   }
 
   void captionTextReadsInEveryPalette_data() {
