@@ -3,24 +3,19 @@
 #ifdef COUNTDOWN_WITH_XCB
 #include <xcb/xcb.h>
 
-#include <QGuiApplication>
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <memory>
 
+#include "x11_connection.h"
+
 namespace countdown::frame::x11 {
 namespace {
 
 template <typename Reply>
 using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
-
-xcb_connection_t* Connection() {
-  const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-  if (QGuiApplication::platformName() != QLatin1String("xcb") || x11 == nullptr) return nullptr;
-  return x11->connection();
-}
 
 // What a window's pixels are, learnt once per window, and a graphics context to put them with.
 struct Target {
@@ -86,7 +81,7 @@ Target Learn(xcb_connection_t* x, xcb_window_t window) {
 }
 
 Target* TargetOf(WId window, xcb_connection_t** x) {
-  *x = Connection();
+  *x = ToolkitConnection();
   if (*x == nullptr) return nullptr;
   static std::map<WId, Target> targets;
   auto known = targets.find(window);

@@ -15,6 +15,8 @@
 #include <memory>
 #include <string_view>
 
+#include "x11_connection.h"
+
 namespace countdown::frame::x11 {
 namespace {
 
@@ -27,9 +29,9 @@ using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
 class Connection final : public QAbstractNativeEventFilter {
  public:
   static Connection* Get() {
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (QGuiApplication::platformName() != QLatin1String("xcb") || x11 == nullptr) return nullptr;
-    static Connection connection(x11->connection());
+    xcb_connection_t* const x = ToolkitConnection();
+    if (x == nullptr) return nullptr;
+    static Connection connection(x);
     return &connection;
   }
 
