@@ -10,8 +10,8 @@ import unittest
 PROGRAM = os.environ["COUNTDOWN3000"]
 
 
-def readelf(*args):
-    return subprocess.run(["readelf", "-W", *args, PROGRAM], capture_output=True, text=True,
+def readelf(*args, program=PROGRAM):
+    return subprocess.run(["readelf", "-W", *args, program], capture_output=True, text=True,
                           check=True).stdout
 
 
@@ -30,6 +30,15 @@ class HardeningTest(unittest.TestCase):
         stack = re.search(r"GNU_STACK\s+(\S+\s+){5}(?P<flags>[RWE ]+?)\s+0x", readelf("-l"))
         self.assertIsNotNone(stack)
         self.assertNotIn("E", stack.group("flags"))
+
+    def test_libraries_only_where_the_system_keeps_them(self):
+        # The program ships no libraries of its own. A search path of its own would have the
+        # loader look beside the installed program first, and an empty entry in the build tree's
+        # copy means the current folder.
+        built = os.path.join(os.environ["COUNTDOWN3000_BUILD"], "app", "countdown3000")
+        for program in (PROGRAM, built):
+            with self.subTest(program=program):
+                self.assertNotRegex(readelf("-d", program=program), r"\((RUNPATH|RPATH)\)")
 
     def test_stack_protector_and_fortified_calls(self):
         imports = set(re.findall(r"\bUND\s+(\w+)", readelf("--dyn-syms")))
