@@ -3,9 +3,10 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QIcon>
-#include <QImageReader>
+#include <QImage>
 #include <QPixmap>
 #include <QResizeEvent>
+#include <QResource>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QString>
@@ -32,15 +33,17 @@ constexpr int kComboEdgeHeight = 1;
 fMain::fMain(Clock clock)
     : Combo(new QComboBox(ClientArea())), Timer(new QTimer(this)), clock_(std::move(clock)) {
   // The 16 x 16 picture, and for screens of more than 96 dpi the renderings the build makes of
-  // the scalable icon, so that the caption's icon is sharp at every scale.
-  // Read as PNG, and only as PNG: left to guess, Qt would load every image format plugin it has
-  // (SVG, JPEG and others, with their libraries) to ask each whether it reads the file.
+  // the scalable icon, so that the caption's icon is sharp at every scale. Those are stored as bare
+  // pixels: an image file would have Qt list every image format plugin it has before reading it.
   QIcon icon{QPixmap(countdown3000_xpm)};
   for (const int side : {24, 32, 48}) {
-    QImageReader rendering(QStringLiteral(":/icons/%1.png").arg(side), "png");
-    rendering.setAutoDetectImageFormat(false);
-    if (const QImage image = rendering.read(); !image.isNull()) {
-      icon.addPixmap(QPixmap::fromImage(image));
+    const QResource pixels(QStringLiteral(":/icons/%1.rgba").arg(side));
+    const QByteArray bytes = pixels.uncompressedData();
+    if (bytes.size() == qsizetype{side} * side * 4) {
+      const QImage image(reinterpret_cast<const uchar*>(bytes.constData()), side, side, side * 4,
+                         QImage::Format_RGBA8888_Premultiplied);
+      icon.addPixmap(
+          QPixmap::fromImage(image.convertToFormat(QImage::Format_ARGB32_Premultiplied)));
     }
   }
   setWindowIcon(icon);

@@ -4,7 +4,9 @@
 //
 //   render_icons <icon.svg> <out-dir> <name>
 //
-// writes <out-dir>/hicolor/<n>x<n>/apps/<name>.png for each size, and <out-dir>/<name>.ico.
+// writes <out-dir>/hicolor/<n>x<n>/apps/<name>.png for each size, <out-dir>/<name>.ico, and for
+// the window's own caption <out-dir>/window/<n>.rgba: the larger sizes as bare pixels (RGBA, 8 bits
+// each, premultiplied, row by row), which the program takes as they are, with no image reader.
 #include <QBuffer>
 #include <QDataStream>
 #include <QDir>
@@ -34,9 +36,11 @@ namespace {
 #ifdef COUNTDOWN_WITH_SVG
 constexpr std::initializer_list<int> kSizes = {16, 24, 32, 48, 64, 128, 256};
 constexpr std::initializer_list<int> kIcoSizes = {16, 32, 48, 256};
+constexpr std::initializer_list<int> kWindowSizes = {24, 32, 48};
 #else
 constexpr std::initializer_list<int> kSizes = {16};
 constexpr std::initializer_list<int> kIcoSizes = {16};
+constexpr std::initializer_list<int> kWindowSizes = {};
 #endif
 
 QImage Render(QSvgRenderer& svg, int size) {
@@ -54,6 +58,15 @@ QByteArray Png(const QImage& image) {
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   image.save(&buffer, "png");
+  return bytes;
+}
+
+QByteArray Pixels(const QImage& image) {
+  const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+  QByteArray bytes;
+  for (int y = 0; y < rgba.height(); ++y) {
+    bytes.append(reinterpret_cast<const char*>(rgba.constScanLine(y)), rgba.width() * 4);
+  }
   return bytes;
 }
 
@@ -103,6 +116,13 @@ int main(int argc, char* argv[]) {
     if (!out.mkpath(folder) ||
         !Write(out.filePath(folder + QStringLiteral("/") + name + QStringLiteral(".png")),
                Png(Render(svg, size)))) {
+      return 1;
+    }
+  }
+  for (const int size : kWindowSizes) {
+    if (!out.mkpath(QStringLiteral("window")) ||
+        !Write(out.filePath(QStringLiteral("window/%1.rgba").arg(size)),
+               Pixels(Render(svg, size)))) {
       return 1;
     }
   }
