@@ -27,6 +27,7 @@ FramedWindow::FramedWindow() : client_(new QWidget(this)) {
     return true;
   }();
   (void)accessible;
+  x11::AskAhead();  // answered while the window is built
   // No decoration from the window manager; it still places, stacks, focuses and minimizes the
   // window, and moves and resizes it when asked to.
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint |

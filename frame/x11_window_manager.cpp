@@ -42,7 +42,7 @@ class Connection final : public QAbstractNativeEventFilter {
     if (!offersMoveResize_) {
       const Owned<xcb_get_property_reply_t> supported(
           xcb_get_property_reply(
-              x, xcb_get_property(x, 0, root, names_.supported, XCB_ATOM_ATOM, 0, 1024), nullptr),
+              x, xcb_get_property(x, 0, root, Names().supported, XCB_ATOM_ATOM, 0, 1024), nullptr),
           &std::free);
       bool offered = false;
       if (supported && supported->format == 32) {
@@ -50,7 +50,7 @@ class Connection final : public QAbstractNativeEventFilter {
         const auto count =
             static_cast<std::size_t>(xcb_get_property_value_length(supported.get())) /
             sizeof(xcb_atom_t);
-        offered = std::find(atoms, atoms + count, moveResize) != atoms + count;
+        offered = std::find(atoms, atoms + count, Names().moveResize) != atoms + count;
       }
       offersMoveResize_ = offered;
     }
@@ -80,7 +80,7 @@ class Connection final : public QAbstractNativeEventFilter {
       };
       constexpr std::uint16_t kButtonPress = 4;
       const auto* device = static_cast<const DeviceEvent*>(message);
-      if (device->extension == names_.input && device->event_type == kButtonPress) {
+      if (device->extension == Names().input && device->event_type == kButtonPress) {
         lastPress = QPoint(device->root_x / 65536, device->root_y / 65536);
       }
       return false;
@@ -95,56 +95,63 @@ class Connection final : public QAbstractNativeEventFilter {
     if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return false;
     const auto* change = static_cast<const xcb_property_notify_event_t*>(message);
     if (change->window == root &&
-        (change->atom == names_.supported || change->atom == names_.check)) {
+        (change->atom == Names().supported || change->atom == Names().check)) {
       offersMoveResize_.reset();
     }
     return false;
   }
 
  private:
-  // What the frame asks of the server once: asked together and answered together, in one round
-  // trip.
-  struct Names {
+  // What the frame asks of the server once, asked as soon as the connection is first used and
+  // answered together when first needed: by then the answers are in, and nobody waits for them.
+  struct Answers {
     xcb_atom_t moveResize, supported, check;
     std::uint8_t input;  // the XInput extension's major opcode, 0 without it
   };
-  static Names Ask(xcb_connection_t* x) {
+  struct Questions {
+    xcb_intern_atom_cookie_t moveResize, supported, check;
+    xcb_query_extension_cookie_t input;
+  };
+  static constexpr std::string_view kInput = "XInputExtension";
+  static Questions Ask(xcb_connection_t* x) {
     const auto intern = [x](std::string_view name) {
       return xcb_intern_atom(x, 0, static_cast<std::uint16_t>(name.size()), name.data());
     };
-    const auto atom = [x](xcb_intern_atom_cookie_t cookie) {
-      const Owned<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(x, cookie, nullptr),
-                                                 &std::free);
-      return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    };
-    constexpr std::string_view kInput = "XInputExtension";
-    const auto moveResize = intern("_NET_WM_MOVERESIZE");
-    const auto supported = intern("_NET_SUPPORTED");
-    const auto check = intern("_NET_SUPPORTING_WM_CHECK");
-    const auto input =
-        xcb_query_extension(x, static_cast<std::uint16_t>(kInput.size()), kInput.data());
-    Names names{atom(moveResize), atom(supported), atom(check), 0};
-    const Owned<xcb_query_extension_reply_t> extension(xcb_query_extension_reply(x, input, nullptr),
-                                                       &std::free);
-    if (extension && extension->present) names.input = extension->major_opcode;
-    return names;
+    Questions asked{
+        intern("_NET_WM_MOVERESIZE"), intern("_NET_SUPPORTED"), intern("_NET_SUPPORTING_WM_CHECK"),
+        xcb_query_extension(x, static_cast<std::uint16_t>(kInput.size()), kInput.data())};
+    xcb_flush(x);
+    return asked;
   }
 
   explicit Connection(xcb_connection_t* connection)
       : x(connection),
         root(xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root),
-        names_(Ask(connection)),
-        moveResize(names_.moveResize) {
+        asked_(Ask(connection)) {
     qGuiApp->installNativeEventFilter(this);
   }
 
-  const Names names_;
+  const Questions asked_;
+  std::optional<Answers> answers_;
   std::optional<bool> offersMoveResize_;
 
  public:
-  const xcb_atom_t moveResize;
+  const Answers& Names() {
+    if (!answers_) {
+      const auto atom = [this](xcb_intern_atom_cookie_t cookie) {
+        const Owned<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(x, cookie, nullptr),
+                                                   &std::free);
+        return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+      };
+      Answers names{atom(asked_.moveResize), atom(asked_.supported), atom(asked_.check), 0};
+      const Owned<xcb_query_extension_reply_t> extension(
+          xcb_query_extension_reply(x, asked_.input, nullptr), &std::free);
+      if (extension && extension->present) names.input = extension->major_opcode;
+      answers_ = names;
+    }
+    return *answers_;
+  }
 
- public:
   // The windows whose reported sizes are kept, from the first question about them on.
   std::map<xcb_window_t, std::optional<QSize>> sizes;
   std::optional<QPoint> lastPress;
@@ -163,7 +170,7 @@ std::optional<bool> StartDrag(WId window, QPoint pressedAt, Drag drag) {
   message.response_type = XCB_CLIENT_MESSAGE;
   message.format = 32;
   message.window = static_cast<xcb_window_t>(window);
-  message.type = c->moveResize;
+  message.type = c->Names().moveResize;
   message.data.data32[0] = static_cast<std::uint32_t>(pressedAt.x());
   message.data.data32[1] = static_cast<std::uint32_t>(pressedAt.y());
   message.data.data32[2] = drag == Drag::Move ? kMove : kSizeBottom;
@@ -180,6 +187,8 @@ std::optional<QPoint> LastPress() {
   Connection* const c = Connection::Get();
   return c != nullptr ? c->lastPress : std::nullopt;
 }
+
+void AskAhead() { (void)Connection::Get(); }
 
 bool DropSizeIncrement(WId window) {
   Connection* const c = Connection::Get();
@@ -206,6 +215,16 @@ bool DropSizeIncrement(WId window) {
                       XCB_ATOM_WM_SIZE_HINTS, 32, static_cast<std::uint32_t>(count), fields.data());
   xcb_flush(c->x);
   return true;
+}
+
+std::optional<PointerState> Pointer() {
+  Connection* const c = Connection::Get();
+  if (c == nullptr) return {};
+  const Owned<xcb_query_pointer_reply_t> pointer(
+      xcb_query_pointer_reply(c->x, xcb_query_pointer(c->x, c->root), nullptr), &std::free);
+  if (!pointer) return {};
+  return PointerState{QPoint(pointer->root_x, pointer->root_y),
+                      (pointer->mask & XCB_BUTTON_MASK_1) != 0};
 }
 
 std::optional<QPoint> Position(WId window) {
@@ -273,8 +292,10 @@ void AnnounceGeometry(WId window, QRect geometry) {
 
 namespace countdown::frame::x11 {
 std::optional<bool> StartDrag(WId, QPoint, Drag) { return {}; }
+std::optional<PointerState> Pointer() { return {}; }
 std::optional<QPoint> Position(WId) { return {}; }
 std::optional<QPoint> LastPress() { return {}; }
+void AskAhead() {}
 bool DropSizeIncrement(WId) { return false; }
 bool Configure(WId, std::optional<QPoint>, std::optional<QSize>) { return false; }
 std::optional<QSize> ReportedSize(WId) { return {}; }

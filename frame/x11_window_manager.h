@@ -23,6 +23,14 @@ std::optional<bool> StartDrag(WId window, QPoint pressedAt, Drag drag);
 // of the press is rounded to logical pixels); empty off X11.
 std::optional<QPoint> LastPress();
 
+// Where the pointer is, in root coordinates, and whether its left button is down, asked of the X
+// server; empty off X11.
+struct PointerState {
+  QPoint position;
+  bool leftButtonDown;
+};
+std::optional<PointerState> Pointer();
+
 // Where `window` stands on the screen, asked of the X server.
 std::optional<QPoint> Position(WId window);
 
@@ -30,6 +38,9 @@ std::optional<QPoint> Position(WId window);
 // go through its logical coordinates, which at a fractional ratio of device pixels reach only
 // some of the screen's pixels. Returns false off X11.
 bool Configure(WId window, std::optional<QPoint> position, std::optional<QSize> size);
+
+// Asks the X server now what the frame will want to know of it, without waiting for the answers.
+void AskAhead();
 
 // Leaves the window manager free to give `window` any size between its limits: at a fractional
 // ratio of device pixels Qt asks for sizes in steps of whole logical pixels, which some window
