@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWindow>
 
 #include "framed_window.h"
@@ -14,6 +15,8 @@ namespace {
 // A window manager that carries out a move or resize holds the pointer well within this time
 // (milliseconds, in event timestamps).
 constexpr std::uint64_t kWindowManagerTakesHold = 250;
+// How often a drag the window manager carries out is looked in on, in milliseconds.
+constexpr int kWatchInterval = 50;
 
 // Hands the drag to the window manager; false where it cannot take it. `pressedAt` is in device
 // pixels.
@@ -42,6 +45,7 @@ FramedWindow::Area FramedWindow::HitTest(QPoint point) const {
 
 void FramedWindow::mousePressEvent(QMouseEvent* event) {
   drag_.reset();
+  ++presses_;
   placing_ = false;
   const QPoint point = event->position().toPoint();
   const Area area = HitTest(point);
@@ -108,7 +112,10 @@ void FramedWindow::Drag(QPointF global, std::uint64_t time) {
     drag_->bySystem = StartSystemDrag(*this, drag_->pressedAt, drag_->area == Area::Caption);
     drag_->handedOverAt = globalPosition;
     drag_->handedOverTime = time;
-    if (drag_->bySystem) return;
+    if (drag_->bySystem) {
+      WatchSystemDrag(presses_, *drag_);
+      return;
+    }
   }
   if (drag_->bySystem) {
     // A window manager that carries out the move takes hold of the pointer, so no movement
@@ -124,15 +131,39 @@ void FramedWindow::Drag(QPointF global, std::uint64_t time) {
     }
     drag_->bySystem = false;
   }
-  DragByHand(globalPosition);
+  DragByHand(*drag_, globalPosition);
 }
 
-void FramedWindow::DragByHand(QPoint devicePosition) {
-  const QPoint moved = devicePosition - drag_->pressedAt;
-  if (drag_->area == Area::Caption) {
-    MoveTo(drag_->startDevice.topLeft() + moved);
+void FramedWindow::WatchSystemDrag(int press, const Dragging& drag) {
+  // A window manager that carries out a drag holds the pointer, so the window hears nothing of it
+  // until the button is let go: it asks the X server. Where the window is still where it was a
+  // little after the button went up, though the pointer moved, the window manager said yes and
+  // did nothing (fluxbox, now and then, at a fractional ratio): the window moves or resizes
+  // itself to where the pointer was let go.
+  QTimer::singleShot(kWatchInterval, this, [this, press, drag] {
+    if (press != presses_) return;
+    const std::optional<x11::PointerState> pointer = x11::Pointer();
+    if (!pointer) return;
+    if (pointer->leftButtonDown) {
+      WatchSystemDrag(press, drag);
+      return;
+    }
+    QTimer::singleShot(kWindowManagerTakesHold, this, [this, press, drag, at = pointer->position] {
+      const int travel = (at - drag.pressedAt).manhattanLength();
+      if (press == presses_ && geometry() == drag.startGeometry &&
+          travel >= QApplication::startDragDistance() * devicePixelRatio()) {
+        DragByHand(drag, at);
+      }
+    });
+  });
+}
+
+void FramedWindow::DragByHand(const Dragging& drag, QPoint devicePosition) {
+  const QPoint moved = devicePosition - drag.pressedAt;
+  if (drag.area == Area::Caption) {
+    MoveTo(drag.startDevice.topLeft() + moved);
   } else {
-    ResizeTo({drag_->startDevice.width(), drag_->startDevice.height() + moved.y()});
+    ResizeTo({drag.startDevice.width(), drag.startDevice.height() + moved.y()});
   }
 }
 

@@ -104,7 +104,6 @@ class FramedWindow : public QWidget {
   // true if it asked.
   bool AskForSizeAgain();
   void Drag(QPointF globalPosition, std::uint64_t time);
-  void DragByHand(QPoint devicePosition);
 
   QWidget* const client_;
   FrameMetrics metrics_;
@@ -161,6 +160,9 @@ class FramedWindow : public QWidget {
     std::uint64_t handedOverTime = 0;
   };
   std::optional<Dragging> drag_;
+  int presses_ = 0;  // counts the presses, so that a watch over an earlier drag ends
+  void DragByHand(const Dragging& drag, QPoint devicePosition);
+  void WatchSystemDrag(int press, const Dragging& drag);
 };
 
 }  // namespace countdown::frame
