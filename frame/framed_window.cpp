@@ -193,7 +193,7 @@ void FramedWindow::showEvent(QShowEvent* event) {
         FitCaptionFont();
         if (!onX11) return;
         AskForSizeAgain();
-        for (const int later : {250, 1000, 3000}) {
+        for (const int later : {50, 250, 1000, 3000}) {
           QTimer::singleShot(later, this, [this] {
             if (placing_) AskForSizeAgain();
           });
