@@ -44,6 +44,17 @@ QFont FitToRoom(QFont font, const QString& shape, int room, const QPaintDevice* 
 namespace {
 constexpr char16_t kCharacters[] = u"0123456789-";
 constexpr qsizetype kCount = std::size(kCharacters) - 1;
+// How far a glyph's hinted and anti-aliased pixels may reach past its outline, in pixels of the
+// font's size (at least as many device pixels).
+constexpr qreal kInkMargin = 2;
+
+// Where `c` stands in kCharacters; empty where it is none of them.
+std::optional<qsizetype> IndexOf(QChar c) {
+  const auto* found =
+      std::find(std::begin(kCharacters), std::begin(kCharacters) + kCount, c.unicode());
+  if (found == std::begin(kCharacters) + kCount) return {};
+  return found - std::begin(kCharacters);
+}
 }  // namespace
 
 CountGlyphs::CountGlyphs(const QFont& font, const QPaintDevice* device) {
@@ -62,12 +73,15 @@ CountGlyphs::CountGlyphs(const QFont& font, const QPaintDevice* device) {
   for (qsizetype i = 0; i < kCount; ++i) {
     glyph_.push_back(glyphs[i]);
     advance_.push_back(positions[i + 1].x() - positions[i].x());
+    const QRectF outline = font_.boundingRect(glyphs[i]);
+    inkLeft_ = std::min(inkLeft_, outline.left());
+    inkRight_ = std::max(inkRight_, outline.right());
   }
   ascent_ = line.ascent();
   descent_ = line.descent();
 }
 
-std::optional<QGlyphRun> CountGlyphs::Run(const QString& text) const {
+std::optional<QGlyphRun> CountGlyphs::Run(const QString& text, qreal from) const {
   if (glyph_.isEmpty()) return {};
   QVector<quint32> glyphs;
   QVector<QPointF> positions;
@@ -75,19 +89,30 @@ std::optional<QGlyphRun> CountGlyphs::Run(const QString& text) const {
   positions.reserve(text.size());
   qreal x = 0;
   for (const QChar c : text) {
-    const auto* found =
-        std::find(std::begin(kCharacters), std::begin(kCharacters) + kCount, c.unicode());
-    if (found == std::begin(kCharacters) + kCount) return {};
-    const auto i = found - std::begin(kCharacters);
-    glyphs.push_back(glyph_[i]);
-    positions.push_back({x, 0});
-    x += advance_[i];
+    const std::optional<qsizetype> i = IndexOf(c);
+    if (!i) return {};
+    if (x + inkRight_ + kInkMargin >= from) {
+      glyphs.push_back(glyph_[*i]);
+      positions.push_back({x, 0});
+    }
+    x += advance_[*i];
   }
   QGlyphRun run;
   run.setRawFont(font_);
   run.setGlyphIndexes(glyphs);
   run.setPositions(positions);
   return run;
+}
+
+std::optional<qreal> CountGlyphs::InkFrom(const QString& text, qsizetype index) const {
+  if (glyph_.isEmpty()) return {};
+  qreal x = inkLeft_ - kInkMargin;
+  for (const QChar c : QStringView(text).first(std::min(index, text.size()))) {
+    const std::optional<qsizetype> i = IndexOf(c);
+    if (!i) return {};
+    x += advance_[*i];
+  }
+  return x;
 }
 
 }  // namespace countdown::frame

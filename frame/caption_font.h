@@ -6,6 +6,7 @@
 #include <QRawFont>
 #include <QString>
 #include <QVector>
+#include <limits>
 #include <optional>
 
 class QPaintDevice;
@@ -27,9 +28,14 @@ class CountGlyphs {
   CountGlyphs() = default;
   CountGlyphs(const QFont& font, const QPaintDevice* device);
 
-  // `text` as glyphs whose baseline starts at (0, 0); empty where `text` has another character or
-  // the font lacks one of them.
-  std::optional<QGlyphRun> Run(const QString& text) const;
+  // `text` as glyphs whose baseline starts at (0, 0), leaving out those that draw nothing at
+  // `from` or right of it; empty where `text` has another character or the font lacks one of
+  // them.
+  std::optional<QGlyphRun> Run(const QString& text,
+                               qreal from = -std::numeric_limits<qreal>::infinity()) const;
+  // Where, from the start of `text`, its characters from `index` on begin to draw: their glyphs
+  // draw nothing left of it. Empty where `text` has another character before `index`.
+  std::optional<qreal> InkFrom(const QString& text, qsizetype index) const;
   // From the baseline to the top and the bottom of the font's line.
   qreal Ascent() const { return ascent_; }
   qreal Descent() const { return descent_; }
@@ -38,6 +44,9 @@ class CountGlyphs {
   QRawFont font_;
   QVector<quint32> glyph_;  // in the order of kCharacters
   QVector<qreal> advance_;
+  // The farthest any glyph's outline reaches left of its origin and right of it.
+  qreal inkLeft_ = 0;
+  qreal inkRight_ = 0;
   qreal ascent_ = 0;
   qreal descent_ = 0;
 };

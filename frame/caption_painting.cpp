@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <utility>
+#include <limits>
 
 #include "caption_colours.h"
 #include "caption_font.h"
@@ -25,22 +25,6 @@ QRect DeviceInterior(QRect rect, qreal ratio) {
   return {topLeft, end - QPoint(1, 1)};
 }
 
-// The first and last columns of `part` in which `one` and `other` differ; empty where none does.
-std::pair<int, int> ChangedColumns(const QImage& one, const QImage& other, QRect part) {
-  int first = part.right() + 1;
-  int last = part.left() - 1;
-  for (int y = part.top(); y <= part.bottom(); ++y) {
-    const auto* a = reinterpret_cast<const QRgb*>(one.constScanLine(y));
-    const auto* b = reinterpret_cast<const QRgb*>(other.constScanLine(y));
-    for (int x = part.left(); x < first; ++x) {
-      if (a[x] != b[x]) first = x;
-    }
-    for (int x = part.right(); x > last; --x) {
-      if (a[x] != b[x]) last = x;
-    }
-  }
-  return {first, last};
-}
 }  // namespace
 
 void FramedWindow::PaintTitle(QPainter& painter, const CaptionColours& colours,
@@ -48,8 +32,11 @@ void FramedWindow::PaintTitle(QPainter& painter, const CaptionColours& colours,
   const QRect room = TitleRect();
   painter.fillRect(room, colours.background);
   painter.setPen(colours.text);
-  // The font fits the title: no eliding. A count's glyphs were laid out with the font.
-  if (const std::optional<QGlyphRun> glyphs = countGlyphs_.Run(title)) {
+  // The font fits the title: no eliding. A count's glyphs were laid out with the font; under a
+  // clip, those that draw nothing inside it are left out.
+  const qreal from = painter.hasClipping() ? painter.clipBoundingRect().left() - room.left()
+                                           : -std::numeric_limits<qreal>::infinity();
+  if (const std::optional<QGlyphRun> glyphs = countGlyphs_.Run(title, from)) {
     const qreal height = countGlyphs_.Ascent() + countGlyphs_.Descent();
     const qreal baseline = room.top() + (room.height() - height) / 2 + countGlyphs_.Ascent();
     painter.drawGlyphRun(QPointF(room.left(), baseline), *glyphs);
@@ -87,32 +74,40 @@ bool FramedWindow::PutTitleOnScreen(const QString& text) {
   if (interior.isEmpty()) return false;
 
   // The title painted as the toolkit would paint it, in the same device pixels: then only its
-  // interior is sent, and only the columns that changed since it was last sent.
+  // interior is sent.
   const QSize size(interior.right() + 2, interior.bottom() + 2);
-  const auto fits = [&](const QImage& image) {
-    return image.size() == size && image.format() == format && image.devicePixelRatio() == ratio;
-  };
-  if (!fits(shown_)) shown_ = QImage();
-  if (!fits(canvas_)) {
-    canvas_ = QImage(size, format);
-    canvas_.setDevicePixelRatio(ratio);
+  if (shown_.size() != size || shown_.format() != format || shown_.devicePixelRatio() != ratio) {
+    shown_ = QImage(size, format);
+    shown_.setDevicePixelRatio(ratio);
     // Points as on the window's screen, for a title drawn as text.
-    canvas_.setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
-    canvas_.setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
+    shown_.setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
+    shown_.setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
+    shownTitle_.clear();
+  }
+  // Where the picture holds the title on screen, and of the same length, only the columns from
+  // the first character that changes on are painted again and sent: painting is per pixel, so the
+  // columns painted under a clip are what painting it all would make of them.
+  QRect changed = interior;
+  if (shownTitle_.size() == text.size()) {
+    const auto first = std::mismatch(text.cbegin(), text.cend(), shownTitle_.cbegin()).first;
+    if (first == text.cend()) return true;
+    if (const std::optional<qreal> ink = countGlyphs_.InkFrom(text, first - text.cbegin())) {
+      const int column = static_cast<int>(std::floor((title.left() + *ink) * ratio));
+      changed.setLeft(std::max(interior.left(), column));
+    }
   }
   {
-    QPainter painter(&canvas_);
+    QPainter painter(&shown_);
+    // Half a pixel to the left, so that rounding takes the clip's edge to the column or the one
+    // before it, never after it.
+    painter.setClipRect(QRectF(QPointF(changed.left() - 0.5, 0) / ratio, QSizeF(size)));
     PaintTitle(painter, Colours(), text);
   }
-  QRect changed = interior;
-  if (!shown_.isNull()) {
-    const auto [first, last] = ChangedColumns(canvas_, shown_, interior);
-    if (first > last) return true;
-    changed.setLeft(first);
-    changed.setRight(last);
+  if (!x11::PutImage(winId(), shown_, changed)) {
+    shownTitle_.clear();
+    return false;
   }
-  if (!x11::PutImage(winId(), canvas_, changed)) return false;
-  std::swap(shown_, canvas_);
+  shownTitle_ = text;
   // The toolkit's own picture of the window still holds the title it last painted: it paints the
   // title again before it next shows that picture (see eventFilter).
   titleBehind_ = true;
@@ -163,7 +158,7 @@ void FramedWindow::paintEvent(QPaintEvent* event) {
   if (event->region().contains(title)) {
     // What the screen shows of the title is the toolkit's picture again.
     titleBehind_ = false;
-    shown_ = QImage();
+    shownTitle_.clear();
   }
 }
 

@@ -119,10 +119,11 @@ class FramedWindow : public QWidget {
   };
   std::optional<FittedFor> fittedFor_;
   bool fitDeferred_ = true;  // not fitted before the window is shown
-  // The title as last put on screen, beside the toolkit's own picture of the window, and whether
-  // that picture holds an older title (device pixels).
-  QImage canvas_;
+  // The title as last put on screen, beside the toolkit's own picture of the window (device
+  // pixels), its text (empty once the toolkit has painted the title again), and whether the
+  // toolkit's picture holds an older title.
   QImage shown_;
+  QString shownTitle_;
   bool titleBehind_ = false;
   bool titlePut_ = false;  // the title being set is on screen already
   struct ColoursFor {

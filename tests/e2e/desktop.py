@@ -250,6 +250,13 @@ def read_count(photo, window, name):
     return reading
 
 
+def differing_pixels(one, other):
+    """How many pixels two photographs of the same size differ in."""
+    result = subprocess.run(["compare", "-metric", "AE", one, other, "null:"],
+                            capture_output=True, text=True)
+    return int(float(result.stderr.split()[0]))
+
+
 class Desktop:
     """Xvfb with a window manager on a display of its own, and the program on it. The window
     manager runs with a fresh HOME and a session bus of its own, in a process group that is

@@ -3,12 +3,13 @@ person reads in its caption bar, and what its caption, edges, buttons and window
 1024 x 768, 96 dpi screen (15 twips to a pixel) unless said otherwise."""
 
 import json
+import os
 import unittest
 from datetime import datetime
 from zoneinfo import ZoneInfo
 
-from desktop import (APP_ID, UNITS, WINDOW_MANAGERS, Desktop, expected_count, patience,
-                     tiling_node, wait_for)
+from desktop import (APP_ID, ARTIFACTS, UNITS, WINDOW_MANAGERS, Desktop, differing_pixels,
+                     expected_count, patience, tiling_node, wait_for)
 from wayland_desktops import Sway
 
 WIDTH, MIN_HEIGHT, MAX_HEIGHT = 1725 // 15, 405 // 15, 690 // 15  # 115, 27, 46 pixels
@@ -17,6 +18,8 @@ CORNER = (5280 // 15, 3960 // 15)
 # A frozen clock, and what the window shows then in seconds and in years.
 MOMENT = int(datetime(2026, 12, 8, 5, 30, 15, tzinfo=ZoneInfo("Asia/Tokyo")).timestamp())
 SECONDS, YEARS = "30706972185", "974"
+# A second later, and 86 seconds later, when the last three digits change.
+NEXT_SECONDS, LATER, LATER_SECONDS = "30706972184", MOMENT + 86, "30706972099"
 # The scales a desktop runs at: its resolution (Xft.dpi, as desktops announce it), or Qt's own
 # factor; and the ratio of device pixels to 96-dpi pixels that makes.
 SCALES = {"96 dpi": (96, {}, 1), "144 dpi": (144, {}, 1.5), "168 dpi": (168, {}, 1.75),
@@ -73,14 +76,18 @@ class TitleBarTest(unittest.TestCase):
         # manager first rounds the size to Qt's steps, once it has taken the window's new hints).
         window.wait_geometry((x, y, width, collapsed))
         self.assertEqual(window.window_manager_frame(), (0, 0, 0, 0))
-        # Every digit, read back from a photograph; the next second's too, which the window puts
-        # on screen itself, and which stays when the window is uncovered (xrefresh covers the
-        # screen for a moment) and shown again from the toolkit's picture of it.
+        # Every digit, read back from a photograph; a later count's too, which the window puts on
+        # screen itself, and which stays, to the pixel, when the window is uncovered (xrefresh
+        # covers the screen for a moment) and shown again from the toolkit's picture of it.
         window.wait_caption(SECONDS, f"{name}-seconds")
         desktop.set_clock(MOMENT + 1)
-        window.wait_caption(str(int(SECONDS) - 1), f"{name}-next")
+        window.wait_title(NEXT_SECONDS)
+        desktop.set_clock(LATER)
+        window.wait_caption(LATER_SECONDS, f"{name}-next")
         desktop.x("xrefresh")
-        window.wait_caption(str(int(SECONDS) - 1), f"{name}-uncovered")
+        window.wait_caption(LATER_SECONDS, f"{name}-uncovered")
+        photo = lambda suffix: os.path.join(ARTIFACTS, f"{name}-{suffix}.png")  # noqa: E731
+        self.assertEqual(differing_pixels(photo("next"), photo("uncovered")), 0)
         if ratio == 1:
             window.activate()
             window.key("End")
