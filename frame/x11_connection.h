@@ -1,10 +1,18 @@
-// The toolkit's own X connection, which the frame's X11 parts talk through. Only for builds with
-// xcb.
+// The toolkit's own X connection, which the frame's X11 parts talk through, and what the frame
+// learns of the X server and the window manager through it. Only for builds with xcb.
 #pragma once
 
 #include <xcb/xcb.h>
 
+#include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
+#include <QPoint>
+#include <QSize>
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <optional>
 
 namespace countdown::frame::x11 {
 
@@ -14,5 +22,50 @@ inline xcb_connection_t* ToolkitConnection() {
   if (QGuiApplication::platformName() != QLatin1String("xcb") || x11 == nullptr) return nullptr;
   return x11->connection();
 }
+
+// A reply from the server, freed with it.
+template <typename Reply>
+using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
+
+// The toolkit's X connection and what the frame has learnt of the X server and the window
+// manager through it: the atoms once, and whether the window manager offers _NET_WM_MOVERESIZE
+// until another window manager takes over or the offer changes. It watches the events the
+// toolkit reads for the last button press and the reported sizes of the windows asked about.
+class Connection final : public QAbstractNativeEventFilter {
+ public:
+  // Null where the toolkit does not run on X11. The first call asks the server what the frame
+  // needs to know of it, without waiting for the answers.
+  static Connection* Get();
+
+  xcb_connection_t* const x;
+  const xcb_window_t root;
+
+  bool OffersMoveResize();
+
+  // What the frame asks of the server once.
+  struct Answers {
+    xcb_atom_t moveResize, supported, check;
+    std::uint8_t input;  // the XInput extension's major opcode, 0 without it
+  };
+  const Answers& Names();
+
+  // The windows whose reported sizes are kept, from the first question about them on.
+  std::map<xcb_window_t, std::optional<QSize>> sizes;
+  std::optional<QPoint> lastPress;
+
+  bool nativeEventFilter(const QByteArray& type, void* message, qintptr* result) override;
+
+ private:
+  struct Questions {
+    xcb_intern_atom_cookie_t moveResize, supported, check;
+    xcb_query_extension_cookie_t input;
+  };
+  static Questions Ask(xcb_connection_t* x);
+  explicit Connection(xcb_connection_t* connection);
+
+  const Questions asked_;
+  std::optional<Answers> answers_;
+  std::optional<bool> offersMoveResize_;
+};
 
 }  // namespace countdown::frame::x11

@@ -14,9 +14,6 @@
 namespace countdown::frame::x11 {
 namespace {
 
-template <typename Reply>
-using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
-
 // What a window's pixels are, learnt once per window, and a graphics context to put them with.
 struct Target {
   QImage::Format format = QImage::Format_Invalid;
