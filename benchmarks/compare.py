@@ -1,7 +1,8 @@
 """Measures Countdown 3000 side by side with the floor program (floor/floor.cpp), on Xvfb under
-openbox, and prints the figures as a Markdown table of medians and ratios to the floor.
+openbox, and prints the figures as a Markdown table: medians, and the median ratio to the floor
+of the pairs measured together.
 
-    python3 benchmarks/compare.py --build build [--runs 5] [--rest 60] [--startups 15]
+    python3 benchmarks/compare.py --build build [--runs 9] [--rest 20] [--startups 15]
 
 Start-up is the time from exec to the count drawn in the program's caption bar, and for the floor
 from exec to a viewable window with a numeric title, which the window manager draws
@@ -158,8 +159,8 @@ def rest(desktop, pids, seconds):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default="build")
-    parser.add_argument("--runs", type=int, default=5)
-    parser.add_argument("--rest", type=float, default=60)
+    parser.add_argument("--runs", type=int, default=9)
+    parser.add_argument("--rest", type=float, default=20)
     parser.add_argument("--startups", type=int, default=15)
     args = parser.parse_args()
     build = os.path.abspath(args.build)
@@ -247,12 +248,15 @@ def main():
         floor = figures["floor"].get(figure)
         if floor:
             base = statistics.median(floor)
-            ratio = f"{ours / base:.2f}" if base else "-"
+            # Each value was taken with the floor's beside it (side by side, or one start after
+            # the other): the ratio is the median of the pairs' ratios, so that a minute the
+            # machine was busy weighs on both sides of one pair rather than on one median.
+            pairs = [o / f for o, f in zip(values, floor) if f] if len(values) == len(floor) else []
+            ratio = f"{statistics.median(pairs):.2f}" if pairs else "-"
             digits = 3 if "(s/min)" in figure else 1
             print(f"| {figure} | {ours:.{digits}f} | {base:.{digits}f} | {ratio} |")
         else:
             print(f"| {figure} | {ours:.1f} | | |")
-
 
 if __name__ == "__main__":
     main()
