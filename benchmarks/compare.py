@@ -251,12 +251,14 @@ def main():
             # Each value was taken with the floor's beside it (side by side, or one start after
             # the other): the ratio is the median of the pairs' ratios, so that a minute the
             # machine was busy weighs on both sides of one pair rather than on one median.
-            pairs = [o / f for o, f in zip(values, floor) if f] if len(values) == len(floor) else []
+            pairs = ([o / f for o, f in zip(values, floor) if f]
+                     if len(values) == len(floor) else [])
             ratio = f"{statistics.median(pairs):.2f}" if pairs else "-"
             digits = 3 if "(s/min)" in figure else 1
             print(f"| {figure} | {ours:.{digits}f} | {base:.{digits}f} | {ratio} |")
         else:
             print(f"| {figure} | {ours:.1f} | | |")
+
 
 if __name__ == "__main__":
     main()
