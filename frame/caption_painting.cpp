@@ -12,6 +12,7 @@
 #include "caption_font.h"
 #include "framed_window.h"
 #include "x11_image.h"
+#include "x11_window_manager.h"
 
 namespace countdown::frame {
 namespace {
@@ -108,6 +109,8 @@ bool FramedWindow::PutTitleOnScreen(const QString& text) {
     return false;
   }
   shownTitle_ = text;
+  // Neither the title's rewrite nor the window manager's answer to it wakes the program.
+  x11::QuietProperties(winId());
   // The toolkit's own picture of the window still holds the title it last painted: it paints the
   // title again before it next shows that picture (see eventFilter).
   titleBehind_ = true;

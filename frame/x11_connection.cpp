@@ -20,8 +20,11 @@ Connection::Questions Connection::Ask(xcb_connection_t* x) {
     return xcb_intern_atom(x, 0, static_cast<std::uint16_t>(name.size()), name.data());
   };
   constexpr std::string_view kInput = "XInputExtension";
-  Questions asked{intern("_NET_WM_MOVERESIZE"), intern("_NET_SUPPORTED"),
+  Questions asked{intern("_NET_WM_MOVERESIZE"),
+                  intern("_NET_SUPPORTED"),
                   intern("_NET_SUPPORTING_WM_CHECK"),
+                  intern("WM_STATE"),
+                  intern("_NET_FRAME_EXTENTS"),
                   xcb_query_extension(x, static_cast<std::uint16_t>(kInput.size()), kInput.data())};
   xcb_flush(x);
   return asked;
@@ -41,7 +44,8 @@ const Connection::Answers& Connection::Names() {
                                                  &std::free);
       return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     };
-    Answers names{atom(asked_.moveResize), atom(asked_.supported), atom(asked_.check), 0};
+    Answers names{atom(asked_.moveResize), atom(asked_.supported),    atom(asked_.check),
+                  atom(asked_.wmState),    atom(asked_.frameExtents), 0};
     const Owned<xcb_query_extension_reply_t> extension(
         xcb_query_extension_reply(x, asked_.input, nullptr), &std::free);
     if (extension && extension->present) names.input = extension->major_opcode;
@@ -96,12 +100,26 @@ bool Connection::nativeEventFilter(const QByteArray& type, void* message, qintpt
     }
     return false;
   }
-  if ((event->response_type & 0x7f) == XCB_CONFIGURE_NOTIFY) {
-    const auto* configure = static_cast<const xcb_configure_notify_event_t*>(message);
-    if (const auto known = sizes.find(configure->window); known != sizes.end()) {
-      known->second = QSize(configure->width, configure->height);
+  switch (event->response_type & 0x7f) {
+    case XCB_MAP_NOTIFY:
+      Stirred(static_cast<const xcb_map_notify_event_t*>(message)->window);
+      return false;
+    case XCB_UNMAP_NOTIFY:
+      Stirred(static_cast<const xcb_unmap_notify_event_t*>(message)->window);
+      return false;
+    case XCB_REPARENT_NOTIFY:
+      Stirred(static_cast<const xcb_reparent_notify_event_t*>(message)->window);
+      return false;
+    case XCB_CONFIGURE_NOTIFY: {
+      const auto* configure = static_cast<const xcb_configure_notify_event_t*>(message);
+      if (const auto known = sizes.find(configure->window); known != sizes.end()) {
+        known->second = QSize(configure->width, configure->height);
+      }
+      Stirred(configure->window);
+      return false;
     }
-    return false;
+    default:
+      break;
   }
   if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return false;
   const auto* change = static_cast<const xcb_property_notify_event_t*>(message);
@@ -110,6 +128,30 @@ bool Connection::nativeEventFilter(const QByteArray& type, void* message, qintpt
     offersMoveResize_.reset();
   }
   return false;
+}
+
+// A window manager changes a window's state (minimized, maximized, full screen) and frame as it
+// maps, unmaps, reparents, moves or resizes it, though not always before. So from each of these
+// on, the toolkit hears the window's property changes again; and it is told that the state and
+// the frame changed, so that it reads what was changed while it was not listening.
+void Connection::Stirred(xcb_window_t window) {
+  const auto found = quieted.find(window);
+  if (found == quieted.end()) return;
+  Quieted& entry = found->second;
+  entry.stirred = std::chrono::steady_clock::now();
+  if (!entry.quiet) return;
+  entry.quiet = false;
+  xcb_change_window_attributes(x, window, XCB_CW_EVENT_MASK, &entry.listening);
+  for (const xcb_atom_t atom : {Names().wmState, Names().frameExtents}) {
+    xcb_property_notify_event_t notify{};
+    notify.response_type = XCB_PROPERTY_NOTIFY;
+    notify.window = window;
+    notify.atom = atom;
+    notify.time = XCB_CURRENT_TIME;
+    notify.state = XCB_PROPERTY_NEW_VALUE;
+    Send(window, XCB_EVENT_MASK_NO_EVENT, notify);  // to the toolkit alone
+  }
+  xcb_flush(x);
 }
 
 }  // namespace countdown::frame::x11

@@ -8,8 +8,11 @@
 #include <QGuiApplication>
 #include <QPoint>
 #include <QSize>
+#include <array>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
@@ -44,7 +47,7 @@ class Connection final : public QAbstractNativeEventFilter {
 
   // What the frame asks of the server once.
   struct Answers {
-    xcb_atom_t moveResize, supported, check;
+    xcb_atom_t moveResize, supported, check, wmState, frameExtents;
     std::uint8_t input;  // the XInput extension's major opcode, 0 without it
   };
   const Answers& Names();
@@ -53,13 +56,34 @@ class Connection final : public QAbstractNativeEventFilter {
   std::map<xcb_window_t, std::optional<QSize>> sizes;
   std::optional<QPoint> lastPress;
 
+  // The windows whose own property changes the toolkit hears only for a while after they are
+  // mapped, unmapped, reparented, moved or resized (see QuietProperties).
+  struct Quieted {
+    std::uint32_t listening = 0;  // the toolkit's own event mask for the window
+    bool quiet = false;
+    std::chrono::steady_clock::time_point stirred = std::chrono::steady_clock::now();
+  };
+  std::map<xcb_window_t, Quieted> quieted;
+
+  // Sends `event` to `window` as the server would send it: to the clients that selected `mask`
+  // on the window, or with no mask to the client that made the window.
+  template <typename Event>
+  void Send(xcb_window_t window, std::uint32_t mask, const Event& event) {
+    // The server copies a whole 32-byte event; most events are shorter.
+    std::array<char, 32> bytes{};
+    static_assert(sizeof event <= sizeof bytes);
+    std::memcpy(bytes.data(), &event, sizeof event);
+    xcb_send_event(x, 0, window, mask, bytes.data());
+  }
+
   bool nativeEventFilter(const QByteArray& type, void* message, qintptr* result) override;
 
  private:
   struct Questions {
-    xcb_intern_atom_cookie_t moveResize, supported, check;
+    xcb_intern_atom_cookie_t moveResize, supported, check, wmState, frameExtents;
     xcb_query_extension_cookie_t input;
   };
+  void Stirred(xcb_window_t window);
   static Questions Ask(xcb_connection_t* x);
   explicit Connection(xcb_connection_t* connection);
 

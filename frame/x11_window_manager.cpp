@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 
@@ -131,12 +132,26 @@ void AnnounceGeometry(WId window, QRect geometry) {
   notify.y = static_cast<std::int16_t>(geometry.y());
   notify.width = static_cast<std::uint16_t>(geometry.width());
   notify.height = static_cast<std::uint16_t>(geometry.height());
-  // The server copies a whole 32-byte event; the configure notification is shorter.
-  std::array<char, 32> event{};
-  static_assert(sizeof notify <= sizeof event);
-  std::memcpy(event.data(), &notify, sizeof notify);
-  xcb_send_event(c->x, 0, id, XCB_EVENT_MASK_STRUCTURE_NOTIFY, event.data());
+  c->Send(id, XCB_EVENT_MASK_STRUCTURE_NOTIFY, notify);
   xcb_flush(c->x);
+}
+
+bool QuietProperties(WId window) {
+  Connection* const c = Connection::Get();
+  if (c == nullptr) return false;
+  const auto id = static_cast<xcb_window_t>(window);
+  Connection::Quieted& entry = c->quieted[id];
+  constexpr std::chrono::seconds kStill{2};
+  if (entry.quiet || std::chrono::steady_clock::now() - entry.stirred < kStill) return true;
+  const Owned<xcb_get_window_attributes_reply_t> attributes(
+      xcb_get_window_attributes_reply(c->x, xcb_get_window_attributes(c->x, id), nullptr),
+      &std::free);
+  if (!attributes) return true;
+  entry.listening = attributes->your_event_mask;
+  const std::uint32_t quiet = entry.listening & ~std::uint32_t{XCB_EVENT_MASK_PROPERTY_CHANGE};
+  xcb_change_window_attributes(c->x, id, XCB_CW_EVENT_MASK, &quiet);
+  entry.quiet = true;
+  return true;
 }
 
 }  // namespace countdown::frame::x11
@@ -153,6 +168,7 @@ bool DropSizeIncrement(WId) { return false; }
 bool Configure(WId, std::optional<QPoint>, std::optional<QSize>) { return false; }
 std::optional<QSize> ReportedSize(WId) { return {}; }
 void AnnounceGeometry(WId, QRect) {}
+bool QuietProperties(WId) { return false; }
 }  // namespace countdown::frame::x11
 
 #endif

@@ -56,4 +56,13 @@ std::optional<QSize> ReportedSize(WId window);
 // itself. Nothing goes to the window manager.
 void AnnounceGeometry(WId window, QRect geometry);
 
+// Stops the toolkit hearing of changes to `window`'s own properties while the window stands
+// still, from the connection's next write on. The toolkit reads them only for the window's state
+// and frame, yet each change wakes both its threads: with a new title each second, and the window
+// manager's answer to it, about ten wake-ups a second, where the timer alone makes one. From each
+// time the window is mapped, unmapped, reparented, moved or resized on, the toolkit hears them
+// again and reads the state and frame afresh; at the first call two seconds after, it stops
+// again. Returns false off X11.
+bool QuietProperties(WId window);
+
 }  // namespace countdown::frame::x11
