@@ -6,7 +6,8 @@ import os
 import subprocess
 import unittest
 
-from desktop import Desktop, caption_contrast, expected_count, patience, wait_for
+from desktop import Desktop, expected_count, patience, wait_for
+from photographs import caption_contrast
 
 MOMENT = 2_000_000_000  # 2033-05-18 12:33:20 in Tokyo
 SYSTEM_PYTHON = "/usr/bin/python3"  # where python3-pyatspi installs pyatspi

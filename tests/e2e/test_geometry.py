@@ -9,8 +9,9 @@ import unittest
 from datetime import datetime
 from zoneinfo import ZoneInfo
 
-from desktop import (APP_ID, ARTIFACTS, UNITS, WINDOW_MANAGERS, Desktop, differing_pixels,
-                     expected_count, patience, tiling_node, wait_for)
+from desktop import (APP_ID, UNITS, WINDOW_MANAGERS, Desktop, expected_count, patience,
+                     tiling_node, wait_for)
+from photographs import ARTIFACTS, differing_pixels
 from wayland_desktops import Sway
 
 WIDTH, MIN_HEIGHT, MAX_HEIGHT = 1725 // 15, 405 // 15, 690 // 15  # 115, 27, 46 pixels

@@ -4,7 +4,8 @@ itself with its own frame and caption bar, exactly its size, wherever the compos
 
 import unittest
 
-from desktop import read_count, wait_for
+from desktop import wait_for
+from photographs import read_count
 from wayland_desktops import Weston
 from test_geometry import CORNER, MIN_HEIGHT, MOMENT, SECONDS, WIDTH
 
