@@ -118,9 +118,11 @@ bool FramedWindow::PutTitleOnScreen(const QString& text) {
 }
 
 bool FramedWindow::eventFilter(QObject* watched, QEvent* event) {
-  // Uncovered, the window is shown from the toolkit's picture of it, which must hold the title.
-  if (event->type() == QEvent::Expose && watched == windowHandle() && titleBehind_) {
-    repaint(TitleRect());
+  if (event->type() == QEvent::Expose && watched == windowHandle()) {
+    // Uncovered, the window is shown from the toolkit's picture of it, which must hold the title.
+    if (titleBehind_) repaint(TitleRect());
+    // Shown for the first time: the window manager has taken the window in, at the size it gave.
+    if (windowHandle()->isExposed() && geometry_.Shown()) SizeChanged();
   }
   return QWidget::eventFilter(watched, event);
 }
@@ -137,7 +139,7 @@ void FramedWindow::paintEvent(QPaintEvent* event) {
   // A new count the window could not put on screen itself (off X11) repaints the title alone.
   if (!title.contains(event->rect())) {
     // Exposed, activated or resized: by now the window manager has placed the window.
-    if (placing_) {
+    if (geometry_.Placing()) {
       QMetaObject::invokeMethod(this, &FramedWindow::TakePositionFromX11, Qt::QueuedConnection);
     }
     painter.fillRect(rect(), colours.button());

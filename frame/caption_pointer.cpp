@@ -44,9 +44,9 @@ FramedWindow::Area FramedWindow::HitTest(QPoint point) const {
 }
 
 void FramedWindow::mousePressEvent(QMouseEvent* event) {
-  drag_.reset();
+  EndDrag();
   ++presses_;
-  placing_ = false;
+  geometry_.Press();
   const QPoint point = event->position().toPoint();
   const Area area = HitTest(point);
   if (event->button() == Qt::RightButton && (area == Area::Caption || area == Area::Icon)) {
@@ -80,7 +80,7 @@ void FramedWindow::mouseMoveEvent(QMouseEvent* event) {
   const QPoint point = event->position().toPoint();
   if (!(event->buttons() & Qt::LeftButton)) {
     // A move or resize the window manager carried out ends without a release reaching here.
-    drag_.reset();
+    EndDrag();
     closeHeld_ = closeDown_ = false;
     const Area area = HitTest(point);
     if (area != hovered_) {
@@ -105,10 +105,12 @@ void FramedWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void FramedWindow::Drag(QPointF global, std::uint64_t time) {
-  const QPoint globalPosition = ToDevice(global);
+  const QPoint globalPosition = x11::LastPointer().value_or(ToDevice(global));
   if (!drag_->started) {
     // The first movement of the pressed button starts the move, so that a click stays a click.
     drag_->started = true;
+    geometry_.BeginDrag(drag_->area == Area::LowerEdge,
+                        drag_->pressedAt - drag_->startDevice.topLeft());
     drag_->bySystem = StartSystemDrag(*this, drag_->pressedAt, drag_->area == Area::Caption);
     drag_->handedOverAt = globalPosition;
     drag_->handedOverTime = time;
@@ -148,6 +150,7 @@ void FramedWindow::WatchSystemDrag(int press, const Dragging& drag) {
       WatchSystemDrag(press, drag);
       return;
     }
+    EndDrag();
     QTimer::singleShot(kWindowManagerTakesHold, this, [this, press, drag, at = pointer->position] {
       const int travel = (at - drag.pressedAt).manhattanLength();
       if (press == presses_ && geometry() == drag.startGeometry &&
@@ -167,8 +170,16 @@ void FramedWindow::DragByHand(const Dragging& drag, QPoint devicePosition) {
   }
 }
 
-void FramedWindow::mouseReleaseEvent(QMouseEvent* event) {
+void FramedWindow::EndDrag() {
   drag_.reset();
+  if (!geometry_.Dragging()) return;
+  // What the window asked for during the drag waited for it to end.
+  geometry_.EndDrag();
+  SizeChanged();
+}
+
+void FramedWindow::mouseReleaseEvent(QMouseEvent* event) {
+  EndDrag();
   if (!closeHeld_ || event->button() != Qt::LeftButton) return;
   const bool close = closeDown_;
   closeHeld_ = closeDown_ = false;

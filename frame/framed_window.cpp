@@ -4,13 +4,12 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QResizeEvent>
+#include <QScreen>
 #include <QShortcut>
-#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
 #include <optional>
 #include <utility>
 
@@ -41,7 +40,7 @@ QPoint FramedWindow::DevicePosition() const {
   if (testAttribute(Qt::WA_WState_Created)) {
     if (const auto position = x11::Position(winId())) return *position;
   }
-  return pos() * devicePixelRatio();
+  return ToDevice(pos());
 }
 
 QSize FramedWindow::DeviceSize() const {
@@ -52,45 +51,100 @@ QSize FramedWindow::DeviceSize() const {
   return size() * devicePixelRatio();
 }
 
+double FramedWindow::DeviceDpi() const {
+  const QScreen* const monitor = screen();
+  return (monitor != nullptr ? monitor->logicalDotsPerInch() : 96.0) * devicePixelRatio();
+}
+
 void FramedWindow::MoveTo(QPoint devicePosition) {
   if (testAttribute(Qt::WA_WState_Created) && x11::Configure(winId(), devicePosition, {})) return;
-  // As near as logical pixels come; set to the pixel once the native window exists (X11).
-  const QPoint logical = (QPointF(devicePosition) / devicePixelRatio()).toPoint();
+  // As near as logical pixels come; set to the pixel once the native window exists (X11), where
+  // Qt's logical pixels cannot reach it. Only then: a window moved after it was created is placed
+  // by some window managers as they like (weston's for X11 windows).
+  const QPoint logical = ToLogical(devicePosition);
   move(logical);
-  // Where Qt's logical pixels cannot reach it. Only then: a window moved after it was created
-  // is placed by some window managers as they like (weston's for X11 windows).
-  if (logical * devicePixelRatio() == devicePosition) {
-    pendingPosition_.reset();
-  } else {
-    pendingPosition_ = devicePosition;
-  }
+  geometry_.Park(ToDevice(logical) == devicePosition ? std::nullopt
+                                                     : std::optional(devicePosition));
 }
 
 void FramedWindow::ResizeTo(QSize deviceSize) {
-  // Within the window's limits, as Qt and the window manager keep it.
-  const qreal ratio = devicePixelRatio();
-  deviceSize = deviceSize.boundedTo(maximumSize() * ratio).expandedTo(minimumSize() * ratio);
-  askedSize_ = deviceSize;
+  deviceSize = deviceSize.boundedTo(limits_.second).expandedTo(limits_.first);
   if (testAttribute(Qt::WA_WState_Created) && x11::Configure(winId(), {}, deviceSize)) return;
   resize((QSizeF(deviceSize) / devicePixelRatio()).toSize());
 }
 
 QPoint FramedWindow::ToDevice(QPointF global) const {
   // As near as Qt's global positions come: Qt 6.4 rounds them to logical pixels on X11.
-  return (global * devicePixelRatio()).toPoint();
+  const QScreen* monitor = QGuiApplication::screenAt(global.toPoint());
+  if (monitor == nullptr) monitor = screen();
+  const QPointF corner = monitor->geometry().topLeft();
+  return (corner + (global - corner) * monitor->devicePixelRatio()).toPoint();
 }
 
-bool FramedWindow::AskForSizeAgain() {
-  // Only a window manager's rounding to the size steps Qt writes at a fractional ratio, never a
-  // size it was asked for: a step is two device pixels, and some round by a step and a pixel.
-  const qreal ratio = devicePixelRatio();
-  if (!askedSize_ || ratio == std::floor(ratio)) return false;
-  const QSize off = DeviceSize() - *askedSize_;
-  const int step = static_cast<int>(std::ceil(ratio));
-  if (off.isNull() || std::abs(off.width()) > step + 1 || std::abs(off.height()) > step + 1) {
-    return false;
+QPoint FramedWindow::ToLogical(QPoint device) const {
+  const QScreen* monitor = screen();
+  for (const QScreen* each : QGuiApplication::screens()) {
+    const QRect logical = each->geometry();
+    if (QRectF(logical.topLeft(), QSizeF(logical.size()) * each->devicePixelRatio())
+            .contains(device)) {
+      monitor = each;
+      break;
+    }
   }
-  return x11::Configure(winId(), {}, *askedSize_);
+  const QPointF corner = monitor->geometry().topLeft();
+  return (corner + (QPointF(device) - corner) / monitor->devicePixelRatio()).toPoint();
+}
+
+void FramedWindow::Hold(QSize size, QSize minimum, QSize maximum) {
+  geometry_.Report(DeviceSize());
+  limits_ = {minimum, maximum};
+  // The toolkit keeps its own resizes within its limits, and writes them in the size hints it
+  // maps the window with, in logical pixels: exact device pixels where those are whole logical
+  // ones. Its size steps start from the base size, the smallest.
+  const auto logical = [ratio = devicePixelRatio()](QSize device) {
+    return (QSizeF(device) / ratio).toSize();
+  };
+  setMinimumSize(logical(minimum));
+  setMaximumSize(logical(maximum));
+  setBaseSize(logical(minimum));
+  if (testAttribute(Qt::WA_WState_Created)) x11::HoldSizeHints(winId(), minimum, maximum);
+  geometry_.Want(size, DeviceDpi());
+  AskForWanted();
+}
+
+void FramedWindow::SizeChanged() {
+  const QSize device = DeviceSize();
+  geometry_.Report(device);
+  // On X11, where the frame resizes the window itself, never through the toolkit.
+  QWindow* const native = windowHandle();
+  if (native != nullptr && isVisible() && x11::ReportedSize(winId())) {
+    const qreal ratio = devicePixelRatio();
+    // Told of a move to another monitor and of a new size at once, the toolkit may take the
+    // size at the last monitor's ratio of device pixels (metacity): it is told again. Its
+    // widget may keep a size its window no longer has: it takes the window's.
+    if (geometry_.ToAnnounce(QSizeF(native->size()) * ratio, ratio)) {
+      x11::AnnounceGeometry(winId());
+    } else if (size() != native->size()) {
+      QResizeEvent resized(native->size(), size());
+      QCoreApplication::sendEvent(native, &resized);
+    }
+  }
+  Resized();
+}
+
+void FramedWindow::AskForWanted() {
+  const auto request = geometry_.ToAsk([this] {
+    const std::optional<x11::PointerState> pointer = x11::Pointer();
+    return DeviceGeometry::Whereabouts{DevicePosition(),
+                                       pointer ? std::optional(pointer->position) : std::nullopt};
+  });
+  if (!request) return;
+  if (testAttribute(Qt::WA_WState_Created) &&
+      x11::Configure(winId(), request->position, request->size)) {
+    return;
+  }
+  if (request->position) MoveTo(*request->position);
+  ResizeTo(request->size);
 }
 
 void FramedWindow::SetFrameMetrics(const FrameMetrics& metrics) {
@@ -150,21 +204,21 @@ bool FramedWindow::FitCaptionFont() {
 }
 
 bool FramedWindow::event(QEvent* event) {
-  // On another screen, or at another ratio of device pixels, fonts measure differently.
+  // On another screen, or at another ratio of device pixels, fonts measure differently, and the
+  // window takes its size in that screen's pixels.
   if (event->type() == QEvent::ScreenChangeInternal) {
     fittedFor_.reset();
     FitCaptionFont();
+    SizeChanged();
   }
   return QWidget::event(event);
 }
 
 void FramedWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  // A window manager that rounds the size to the steps Qt asked for may do so after the steps
-  // are gone: while it places the window, the size asked for is asked again, a few times at most.
-  if (placing_ && insisted_ < 3 && AskForSizeAgain()) ++insisted_;
   LayOutClientArea();
   FitCaptionFont();
+  SizeChanged();
 }
 
 void FramedWindow::showEvent(QShowEvent* event) {
@@ -172,39 +226,30 @@ void FramedWindow::showEvent(QShowEvent* event) {
   // A resize made while the window was being shown, from inside the resize event Qt sends
   // then, comes with no event of its own.
   LayOutClientArea();
-  placing_ = true;
   windowHandle()->installEventFilter(this);  // told when the window is uncovered
   // The native window exists now and is not yet mapped: the window manager finds it where it
-  // asked to be, to the pixel.
-  (void)x11::ReportedSize(winId());  // from now on
-  if (pendingPosition_) x11::Configure(winId(), *pendingPosition_, {});
-  pendingPosition_.reset();
-  // Once Qt has written the size hints and mapped the window: no size steps, and the size the
-  // window asked for, which the window manager may have rounded to them.
-  // A window manager takes the new hints in when it gets to them: it is asked again a little
-  // later, while it is still placing the window.
+  // asked to be, to the pixel, with the size hints the toolkit maps it with starting their steps
+  // from the smallest size (the toolkit takes a base size only once the native window exists).
+  x11::WatchSize(winId(), this, [this] { SizeChanged(); });
+  if (const std::optional<QPoint> parked = geometry_.TakeParked()) {
+    x11::Configure(winId(), *parked, {});
+  }
+  windowHandle()->setBaseSize(baseSize());
+  x11::HoldSizeHints(winId(), limits_.first, limits_.second);
+  // The request to map the window goes out after this: the caption font is fitted while the
+  // window manager maps the window, before it is first painted.
   QMetaObject::invokeMethod(
       this,
       [this] {
-        // The request to map the window has gone out with this round trip: the caption font
-        // is fitted while the window manager maps the window, before it is first painted.
-        const bool onX11 = x11::DropSizeIncrement(winId());
         fitDeferred_ = false;
         FitCaptionFont();
-        if (!onX11) return;
-        AskForSizeAgain();
-        for (const int later : {50, 250, 1000, 3000}) {
-          QTimer::singleShot(later, this, [this] {
-            if (placing_) AskForSizeAgain();
-          });
-        }
       },
       Qt::QueuedConnection);
 }
 
 void FramedWindow::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
-  if (placing_ && isVisible()) TakePositionFromX11();
+  if (geometry_.Placing() && isVisible()) TakePositionFromX11();
 }
 
 void FramedWindow::TakePositionFromX11() {
@@ -216,11 +261,7 @@ void FramedWindow::TakePositionFromX11() {
   // Only the window manager's placement around the map needs it: from the first press on, the
   // window's moves are the user's, and each check would cost a round trip to the X server.
   if (const auto native = x11::Position(winId())) {
-    const QPoint real = *native / devicePixelRatio();
-    if (real != pos() && real != corrected_) {
-      corrected_ = real;
-      x11::AnnounceGeometry(winId(), QRect(*native, DeviceSize()));
-    }
+    if (geometry_.ToAnnounce(ToLogical(*native), pos())) x11::AnnounceGeometry(winId());
   }
 }
 

@@ -13,9 +13,11 @@
 #include <QWidget>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "caption_colours.h"
 #include "caption_font.h"
+#include "device_geometry.h"
 
 class QPainter;
 
@@ -58,6 +60,17 @@ class FramedWindow : public QWidget {
   QSize DeviceSize() const;
   void MoveTo(QPoint devicePosition);
   void ResizeTo(QSize deviceSize);
+  // The resolution of the monitor the window is on, in device pixels to the inch.
+  double DeviceDpi() const;
+
+  // The window is to be `size`, and a drag of its edges to keep between `minimum` and `maximum`,
+  // in the device pixels of the monitor it is on. The frame makes the window manager hold that
+  // (see DeviceGeometry): the window asks for it again each time its size or its monitor changes,
+  // from Resized().
+  void Hold(QSize size, QSize minimum, QSize maximum);
+  // Whether the size the window has is its own on this monitor, for its rules to judge: not the
+  // last monitor's, nor the window manager's before it has shown the window.
+  bool SizeIsOwn() const { return geometry_.IsOwn(DeviceDpi()); }
 
   // The window menu (Minimize, Close), opened under the caption bar's icon.
   void OpenWindowMenu();
@@ -84,6 +97,9 @@ class FramedWindow : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  // The window's size or monitor has changed, or a drag of it has ended: the window applies its
+  // size rules, and says what it wants with Hold.
+  virtual void Resized() {}
 
  private:
   enum class Area { None, Icon, Caption, CloseButton, LowerEdge };
@@ -99,11 +115,14 @@ class FramedWindow : public QWidget {
   bool PutTitleOnScreen(const QString& title);
   void TakePositionFromX11();
   void LayOutClientArea();
+  // Between Qt's global logical pixels and the screen's device pixels: Qt keeps each screen's
+  // corner where the screen has it, and measures in logical pixels from there.
   QPoint ToDevice(QPointF global) const;
-  // Asks X again for the size last asked for with ResizeTo where the window manager rounded it;
-  // true if it asked.
-  bool AskForSizeAgain();
+  QPoint ToLogical(QPoint device) const;
+  void SizeChanged();
+  void AskForWanted();
   void Drag(QPointF globalPosition, std::uint64_t time);
+  void EndDrag();
 
   QWidget* const client_;
   FrameMetrics metrics_;
@@ -132,15 +151,8 @@ class FramedWindow : public QWidget {
     CaptionColours colours;
   };
   mutable std::optional<ColoursFor> colours_;
-  // The place last announced to the toolkit because it had been told another, and whether the
-  // window manager may still be placing the window without telling it (from show to the first
-  // press).
-  QPoint corrected_{-1, -1};
-  bool placing_ = false;
-  // A place asked for before the native window existed, to be set to the pixel once it does.
-  std::optional<QPoint> pendingPosition_;
-  std::optional<QSize> askedSize_;  // the last size asked for with ResizeTo
-  int insisted_ = 0;                // how often it was asked again while placing
+  DeviceGeometry geometry_;
+  std::pair<QSize, QSize> limits_;  // the smallest and largest size held, in device pixels
   Area hovered_ = Area::None;
 
   // A press on the close button: the button shows pressed while the pointer stays on it.

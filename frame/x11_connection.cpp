@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 namespace countdown::frame::x11 {
@@ -79,7 +80,12 @@ bool Connection::nativeEventFilter(const QByteArray& type, void* message, qintpt
   const auto* event = static_cast<const xcb_generic_event_t*>(message);
   if ((event->response_type & 0x7f) == XCB_BUTTON_PRESS) {
     const auto* press = static_cast<const xcb_button_press_event_t*>(message);
-    lastPress = QPoint(press->root_x, press->root_y);
+    lastPress = lastPointer = QPoint(press->root_x, press->root_y);
+    return false;
+  }
+  if ((event->response_type & 0x7f) == XCB_MOTION_NOTIFY) {
+    const auto* motion = static_cast<const xcb_motion_notify_event_t*>(message);
+    lastPointer = QPoint(motion->root_x, motion->root_y);
     return false;
   }
   if ((event->response_type & 0x7f) == XCB_GE_GENERIC) {
@@ -93,10 +99,12 @@ bool Connection::nativeEventFilter(const QByteArray& type, void* message, qintpt
       std::uint32_t time, detail, root, event, child, full_sequence;
       std::int32_t root_x, root_y;
     };
-    constexpr std::uint16_t kButtonPress = 4;
+    constexpr std::uint16_t kButtonPress = 4, kMotion = 6;
     const auto* device = static_cast<const DeviceEvent*>(message);
-    if (device->extension == Names().input && device->event_type == kButtonPress) {
-      lastPress = QPoint(device->root_x / 65536, device->root_y / 65536);
+    if (device->extension != Names().input) return false;
+    if (device->event_type == kButtonPress || device->event_type == kMotion) {
+      lastPointer = QPoint(device->root_x / 65536, device->root_y / 65536);
+      if (device->event_type == kButtonPress) lastPress = lastPointer;
     }
     return false;
   }
@@ -111,9 +119,20 @@ bool Connection::nativeEventFilter(const QByteArray& type, void* message, qintpt
       Stirred(static_cast<const xcb_reparent_notify_event_t*>(message)->window);
       return false;
     case XCB_CONFIGURE_NOTIFY: {
-      const auto* configure = static_cast<const xcb_configure_notify_event_t*>(message);
-      if (const auto known = sizes.find(configure->window); known != sizes.end()) {
-        known->second = QSize(configure->width, configure->height);
+      auto* configure = static_cast<xcb_configure_notify_event_t*>(message);
+      if ((event->response_type & 0x80) && configure->above_sibling == kAnnounced) {
+        FillIn(*configure);
+        return false;
+      }
+      if (const auto known = kept.find(configure->window); known != kept.end()) {
+        const QSize size(configure->width, configure->height);
+        // Told once the toolkit has taken the event in: it may be of a size the toolkit's own
+        // logical pixels do not tell from the last.
+        if (known->second.size != size && known->second.context) {
+          QMetaObject::invokeMethod(known->second.context, known->second.resized,
+                                    Qt::QueuedConnection);
+        }
+        known->second.size = size;
       }
       Stirred(configure->window);
       return false;
@@ -123,11 +142,67 @@ bool Connection::nativeEventFilter(const QByteArray& type, void* message, qintpt
   }
   if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return false;
   const auto* change = static_cast<const xcb_property_notify_event_t*>(message);
+  // The toolkit writes its own size hints as it maps the window, and whenever the ratio of device
+  // pixels changes: the window's limits are put back at once.
+  if (change->atom == XCB_ATOM_WM_NORMAL_HINTS && kept.contains(change->window)) {
+    WriteSizeHints(change->window);
+    return false;
+  }
   if (change->window == root &&
       (change->atom == Names().supported || change->atom == Names().check)) {
     offersMoveResize_.reset();
   }
   return false;
+}
+
+void Connection::FillIn(xcb_configure_notify_event_t& announcement) {
+  const xcb_window_t window = announcement.window;
+  const Owned<xcb_get_geometry_reply_t> geometry(
+      xcb_get_geometry_reply(x, xcb_get_geometry(x, window), nullptr), &std::free);
+  const Owned<xcb_translate_coordinates_reply_t> at(
+      xcb_translate_coordinates_reply(x, xcb_translate_coordinates(x, window, root, 0, 0), nullptr),
+      &std::free);
+  announcement.above_sibling = XCB_NONE;
+  if (geometry && at) {
+    announcement.x = at->dst_x;
+    announcement.y = at->dst_y;
+    announcement.width = geometry->width;
+    announcement.height = geometry->height;
+  }
+}
+
+void Connection::WriteSizeHints(xcb_window_t window) {
+  const auto found = kept.find(window);
+  if (found == kept.end() || !found->second.limits) return;
+  const auto [minimum, maximum] = *found->second.limits;
+  // The hints are 18 32-bit fields; the first says which of the others are set. The toolkit's own
+  // are kept but for the limits and the size steps: it asks for sizes in steps of whole logical
+  // pixels, which at a fractional ratio of device pixels reach only some sizes.
+  constexpr std::size_t kFields = 18;
+  constexpr std::uint32_t kMinSize = 1U << 4, kMaxSize = 1U << 5, kResizeIncrement = 1U << 6,
+                          kBaseSize = 1U << 8;
+  std::array<std::uint32_t, kFields> fields{};
+  const Owned<xcb_get_property_reply_t> hints(
+      xcb_get_property_reply(x,
+                             xcb_get_property(x, 0, window, XCB_ATOM_WM_NORMAL_HINTS,
+                                              XCB_ATOM_WM_SIZE_HINTS, 0, kFields),
+                             nullptr),
+      &std::free);
+  if (hints && hints->format == 32) {
+    const auto bytes = std::min<std::size_t>(
+        sizeof fields, static_cast<std::size_t>(xcb_get_property_value_length(hints.get())));
+    std::memcpy(fields.data(), xcb_get_property_value(hints.get()), bytes);
+  }
+  const std::array<std::uint32_t, kFields> toolkits = fields;
+  fields[0] = (fields[0] & ~(kResizeIncrement | kBaseSize)) | kMinSize | kMaxSize;
+  fields[5] = static_cast<std::uint32_t>(minimum.width());
+  fields[6] = static_cast<std::uint32_t>(minimum.height());
+  fields[7] = static_cast<std::uint32_t>(maximum.width());
+  fields[8] = static_cast<std::uint32_t>(maximum.height());
+  if (fields == toolkits) return;
+  xcb_change_property(x, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NORMAL_HINTS,
+                      XCB_ATOM_WM_SIZE_HINTS, 32, kFields, fields.data());
+  xcb_flush(x);
 }
 
 // A window manager changes a window's state (minimized, maximized, full screen) and frame as it

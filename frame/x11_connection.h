@@ -7,15 +7,18 @@
 #include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
 #include <QPoint>
+#include <QPointer>
 #include <QSize>
 #include <array>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace countdown::frame::x11 {
 
@@ -33,7 +36,8 @@ using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
 // The toolkit's X connection and what the frame has learnt of the X server and the window
 // manager through it: the atoms once, and whether the window manager offers _NET_WM_MOVERESIZE
 // until another window manager takes over or the offer changes. It watches the events the
-// toolkit reads for the last button press and the reported sizes of the windows asked about.
+// toolkit reads for the pointer's last press and place, the reported sizes of the windows asked
+// about, and changes to their size hints.
 class Connection final : public QAbstractNativeEventFilter {
  public:
   // Null where the toolkit does not run on X11. The first call asks the server what the frame
@@ -52,9 +56,24 @@ class Connection final : public QAbstractNativeEventFilter {
   };
   const Answers& Names();
 
-  // The windows whose reported sizes are kept, from the first question about them on.
-  std::map<xcb_window_t, std::optional<QSize>> sizes;
+  // The windows the frame keeps an eye on, from the first question about them on: their sizes
+  // as the server last reported them, what to call (queued, with `context`) when that changes,
+  // and the limits their size hints hold (see HoldSizeHints).
+  struct Kept {
+    std::optional<QSize> size;
+    QPointer<QObject> context;
+    std::function<void()> resized;
+    std::optional<std::pair<QSize, QSize>> limits;
+  };
+  std::map<xcb_window_t, Kept> kept;
+  // Where the pointer's button last went down, and where the pointer last moved over the
+  // toolkit's windows, in root coordinates.
   std::optional<QPoint> lastPress;
+  std::optional<QPoint> lastPointer;
+
+  // Writes `window`'s size hints with the limits kept for it, and no size steps, where the
+  // toolkit's differ.
+  void WriteSizeHints(xcb_window_t window);
 
   // The windows whose own property changes the toolkit hears only for a while after they are
   // mapped, unmapped, reparented, moved or resized (see QuietProperties).
@@ -64,6 +83,10 @@ class Connection final : public QAbstractNativeEventFilter {
     std::chrono::steady_clock::time_point stirred = std::chrono::steady_clock::now();
   };
   std::map<xcb_window_t, Quieted> quieted;
+
+  // Marks a ConfigureNotify of the frame's own (AnnounceGeometry) that the connection fills in
+  // with the window's place and size as it arrives: an X server gives no window this number.
+  static constexpr xcb_window_t kAnnounced = 0xffffffff;
 
   // Sends `event` to `window` as the server would send it: to the clients that selected `mask`
   // on the window, or with no mask to the client that made the window.
@@ -84,6 +107,8 @@ class Connection final : public QAbstractNativeEventFilter {
     xcb_query_extension_cookie_t input;
   };
   void Stirred(xcb_window_t window);
+  // Fills in an announcement of `window`'s place and size with the server's.
+  void FillIn(xcb_configure_notify_event_t& announcement);
   static Questions Ask(xcb_connection_t* x);
   explicit Connection(xcb_connection_t* connection);
 

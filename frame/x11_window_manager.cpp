@@ -3,11 +3,10 @@
 #ifdef COUNTDOWN_WITH_XCB
 #include <xcb/xcb.h>
 
-#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
-#include <cstring>
+#include <utility>
 
 #include "x11_connection.h"
 
@@ -42,33 +41,28 @@ std::optional<QPoint> LastPress() {
   return c != nullptr ? c->lastPress : std::nullopt;
 }
 
+std::optional<QPoint> LastPointer() {
+  Connection* const c = Connection::Get();
+  return c != nullptr ? c->lastPointer : std::nullopt;
+}
+
 void AskAhead() { (void)Connection::Get(); }
 
-bool DropSizeIncrement(WId window) {
+bool HoldSizeHints(WId window, QSize minimum, QSize maximum) {
   Connection* const c = Connection::Get();
   if (c == nullptr) return false;
   const auto id = static_cast<xcb_window_t>(window);
-  const Owned<xcb_get_property_reply_t> hints(
-      xcb_get_property_reply(
-          c->x,
-          xcb_get_property(c->x, 0, id, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 0, 18),
-          nullptr),
-      &std::free);
-  if (!hints || hints->format != 32 || xcb_get_property_value_length(hints.get()) < 4) {
-    return true;
-  }
-  // The first of the hints' 32-bit fields says which of the others are set.
-  constexpr std::uint32_t kResizeIncrement = 1U << 6, kBaseSize = 1U << 8;
-  std::array<std::uint32_t, 18> fields{};
-  const auto count = std::min<std::size_t>(
-      fields.size(), static_cast<std::size_t>(xcb_get_property_value_length(hints.get())) / 4);
-  std::memcpy(fields.data(), xcb_get_property_value(hints.get()), count * 4);
-  if ((fields[0] & kResizeIncrement) == 0) return true;
-  fields[0] &= ~(kResizeIncrement | kBaseSize);
-  xcb_change_property(c->x, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NORMAL_HINTS,
-                      XCB_ATOM_WM_SIZE_HINTS, 32, static_cast<std::uint32_t>(count), fields.data());
-  xcb_flush(c->x);
+  c->kept[id].limits = std::pair{minimum, maximum};
+  c->WriteSizeHints(id);
   return true;
+}
+
+void WatchSize(WId window, QObject* context, std::function<void()> resized) {
+  Connection* const c = Connection::Get();
+  if (c == nullptr) return;
+  Connection::Kept& kept = c->kept[static_cast<xcb_window_t>(window)];
+  kept.context = context;
+  kept.resized = std::move(resized);
 }
 
 std::optional<PointerState> Pointer() {
@@ -117,10 +111,10 @@ bool Configure(WId window, std::optional<QPoint> position, std::optional<QSize> 
 std::optional<QSize> ReportedSize(WId window) {
   Connection* const c = Connection::Get();
   if (c == nullptr) return {};
-  return c->sizes[static_cast<xcb_window_t>(window)];
+  return c->kept[static_cast<xcb_window_t>(window)].size;
 }
 
-void AnnounceGeometry(WId window, QRect geometry) {
+void AnnounceGeometry(WId window) {
   Connection* const c = Connection::Get();
   if (c == nullptr) return;
   const auto id = static_cast<xcb_window_t>(window);
@@ -128,10 +122,7 @@ void AnnounceGeometry(WId window, QRect geometry) {
   notify.response_type = XCB_CONFIGURE_NOTIFY;
   notify.event = id;
   notify.window = id;
-  notify.x = static_cast<std::int16_t>(geometry.x());
-  notify.y = static_cast<std::int16_t>(geometry.y());
-  notify.width = static_cast<std::uint16_t>(geometry.width());
-  notify.height = static_cast<std::uint16_t>(geometry.height());
+  notify.above_sibling = Connection::kAnnounced;
   c->Send(id, XCB_EVENT_MASK_STRUCTURE_NOTIFY, notify);
   xcb_flush(c->x);
 }
@@ -163,11 +154,13 @@ std::optional<bool> StartDrag(WId, QPoint, Drag) { return {}; }
 std::optional<PointerState> Pointer() { return {}; }
 std::optional<QPoint> Position(WId) { return {}; }
 std::optional<QPoint> LastPress() { return {}; }
+std::optional<QPoint> LastPointer() { return {}; }
 void AskAhead() {}
-bool DropSizeIncrement(WId) { return false; }
+bool HoldSizeHints(WId, QSize, QSize) { return false; }
+void WatchSize(WId, QObject*, std::function<void()>) {}
 bool Configure(WId, std::optional<QPoint>, std::optional<QSize>) { return false; }
 std::optional<QSize> ReportedSize(WId) { return {}; }
-void AnnounceGeometry(WId, QRect) {}
+void AnnounceGeometry(WId) {}
 bool QuietProperties(WId) { return false; }
 }  // namespace countdown::frame::x11
 

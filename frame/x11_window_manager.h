@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QSize>
 #include <QWindow>
+#include <functional>
 #include <optional>
 
 namespace countdown::frame::x11 {
@@ -19,9 +20,11 @@ enum class Drag { Move, ResizeLowerEdge };
 // _NET_WM_MOVERESIZE.
 std::optional<bool> StartDrag(WId window, QPoint pressedAt, Drag drag);
 
-// Where the pointer's button last went down, in root coordinates to the pixel (Qt's own position
-// of the press is rounded to logical pixels); empty off X11.
+// Where the pointer's button last went down, and where the pointer last moved over the window,
+// in root coordinates to the pixel (Qt's own positions are in logical pixels, rounded); empty off
+// X11.
 std::optional<QPoint> LastPress();
+std::optional<QPoint> LastPointer();
 
 // Where the pointer is, in root coordinates, and whether its left button is down, asked of the X
 // server; empty off X11.
@@ -42,19 +45,24 @@ bool Configure(WId window, std::optional<QPoint> position, std::optional<QSize> 
 // Asks the X server now what the frame will want to know of it, without waiting for the answers.
 void AskAhead();
 
-// Leaves the window manager free to give `window` any size between its limits: at a fractional
-// ratio of device pixels Qt asks for sizes in steps of whole logical pixels, which some window
-// managers round the window's sizes to. Returns false off X11.
-bool DropSizeIncrement(WId window);
+// Keeps `window`'s size hints at `minimum` and `maximum` device pixels, with no size steps, from
+// now on: the toolkit writes hints of its own as it maps the window and whenever the ratio of
+// device pixels changes, with steps of whole logical pixels that at a fractional ratio reach only
+// some sizes; each time, these limits are put back. Returns false off X11.
+bool HoldSizeHints(WId window, QSize minimum, QSize maximum);
 
 // The size X last reported for `window` (real or synthetic ConfigureNotify); empty before the
 // first report and off X11.
 std::optional<QSize> ReportedSize(WId window);
 
-// Tells the toolkit that `window` stands at `geometry` (root coordinates), as a window manager
-// tells a client it has moved without resizing it: a synthetic ConfigureNotify sent to the window
-// itself. Nothing goes to the window manager.
-void AnnounceGeometry(WId window, QRect geometry);
+// Calls `resized`, queued on `context`, each time X reports a new size for `window`.
+void WatchSize(WId window, QObject* context, std::function<void()> resized);
+
+// Tells the toolkit where `window` stands and how large it is, as the X server has it when the
+// toolkit takes the news in: a synthetic ConfigureNotify sent to the window itself, as a window
+// manager tells a client it has moved it, filled in as it arrives. Nothing goes to the window
+// manager.
+void AnnounceGeometry(WId window);
 
 // Stops the toolkit hearing of changes to `window`'s own properties while the window stands
 // still, from the connection's next write on. The toolkit reads them only for the window's state

@@ -1,8 +1,10 @@
-// Where the window opens and which sizes it takes, in twips.
+// Where the window opens and which sizes it takes, in twips; and how the frame holds a size in
+// device pixels against what the windowing system reports.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
+#include "frame/device_geometry.h"
 #include "window/geometry.h"
 
 namespace countdown::geometry {
@@ -41,6 +43,73 @@ TEST(SizeRules, FixTheWidthAndKeepTheHeightBetweenTitleBarAndComboBox) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(RuledSize(c.outer), c.ruled) << c.outer.width << " x " << c.outer.height;
+  }
+}
+
+using frame::DeviceGeometry;
+using Request = DeviceGeometry::Request;
+const auto nowhere = [] { return DeviceGeometry::Whereabouts{}; };
+
+TEST(HeldSize, AsksOnceForWhatTheWindowManagerChangedAndRulesWhatTheUserDid) {
+  DeviceGeometry held;
+  held.Want({173, 41}, 144);
+  held.Report({173, 41});  // the size the window asked for before it was mapped
+  held.Report({174, 44});  // and the window manager's first guess
+  EXPECT_TRUE(held.Shown());
+  EXPECT_FALSE(held.IsOwn(144));
+  EXPECT_EQ(held.ToAsk(nowhere), (Request{{173, 41}, {}}));
+  EXPECT_EQ(held.ToAsk(nowhere), std::nullopt);  // asked already, from the same size
+  held.Report({173, 41});
+  EXPECT_TRUE(held.IsOwn(144));
+  held.Report({173, 50});  // another program's resize: the window's own, for its rules
+  EXPECT_TRUE(held.IsOwn(144));
+  held.Want({173, 50}, 144);
+  EXPECT_EQ(held.ToAsk(nowhere), std::nullopt);
+  // A window manager that keeps a size of its own is asked once, not argued with.
+  held.Report({500, 300});
+  held.Want({173, 69}, 144);
+  EXPECT_EQ(held.ToAsk(nowhere), (Request{{173, 69}, {}}));
+  held.Report({500, 300});
+  EXPECT_EQ(held.ToAsk(nowhere), std::nullopt);
+  // A toolkit that takes a size at the wrong ratio is told once; one a logical pixel off is not.
+  EXPECT_TRUE(held.ToAnnounce(QSizeF(250, 150), 2));
+  EXPECT_FALSE(held.ToAnnounce(QSizeF(250, 150), 2));
+  EXPECT_FALSE(held.ToAnnounce(QSizeF(501, 299), 2));
+}
+
+TEST(HeldSize, KeepsTheSpotTheDragHeldUnderThePointerOnAMonitorOfAnotherScale) {
+  DeviceGeometry held;
+  held.Want({115, 27}, 96);
+  held.Report({115, 27});
+  held.Shown();
+  // Carried by the caption, pressed 50 x 8 pixels into it, onto a monitor of twice the scale; the
+  // window manager resizes it during the move and leaves it lagging behind the pointer.
+  held.Press();
+  held.BeginDrag(false, {50, 8});
+  held.Want({230, 54}, 192);
+  held.Report({230, 54});
+  EXPECT_EQ(held.ToAsk(nowhere), std::nullopt);  // not while the drag goes on
+  held.EndDrag();
+  const auto lagging = [] { return DeviceGeometry::Whereabouts{{1280, 290}, QPoint(1400, 300)}; };
+  EXPECT_EQ(held.ToAsk(lagging), (Request{{230, 54}, QPoint(1300, 284)}));
+  EXPECT_EQ(held.ToAsk(lagging), std::nullopt);  // once for each move
+  // Told of the new monitor only once the drag has ended: the spot under the pointer, at 1.5 its
+  // old size; where the pointer is not on the window, its corner stays.
+  for (const auto& [pointer, position] :
+       {std::pair{QPoint(1400, 300), std::optional(QPoint(1310, 286))},
+        std::pair{QPoint(900, 300), std::optional<QPoint>()}}) {
+    held.Press();
+    held.BeginDrag(false, {100, 16});
+    held.EndDrag();
+    EXPECT_EQ(held.ToAsk(nowhere), std::nullopt);
+    held.Want({345, 81}, 288);
+    const auto where = [pointer = pointer] {
+      return DeviceGeometry::Whereabouts{{1340, 291}, pointer};
+    };
+    EXPECT_EQ(held.ToAsk(where), (Request{{345, 81}, position}));
+    held.Report({345, 81});
+    held.Want({230, 54}, 192);
+    held.Report({230, 54});
   }
 }
 

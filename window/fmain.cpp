@@ -132,28 +132,44 @@ void fMain::PlaceWindow() {
   const std::int32_t left = geometry::CentredEdge(device.FromPixels(pixels.width()), outer.width);
   const std::int32_t top = geometry::CentredEdge(device.FromPixels(pixels.height()), outer.height);
   MoveTo(area.topLeft() + QPoint(device.ToPixels(left), device.ToPixels(top)));
-
-  // Tell the window manager the same bounds, so that a drag stops at them. From the collapsed
-  // size on, every size between them is reachable: at a ratio such as 1.5, Qt asks the window
-  // manager to size the window in steps of two device pixels.
-  const Twips twips(screen());
-  const QSize collapsed(twips.ToPixels(geometry::kWidth), twips.ToPixels(geometry::kMinHeight));
-  setMinimumSize(collapsed);
-  setMaximumSize(twips.ToPixels(geometry::kWidth), twips.ToPixels(geometry::kMaxHeight));
-  setBaseSize(collapsed);
-  SetOuterSize({outer.width, geometry::kMinHeight});
+  height_ = geometry::kMinHeight;
+  HoldSize();
 }
 
 void fMain::ApplySizeRules() {
   // Minimized, maximized or full screen, the window manager owns the size; the rules take over
   // again when the window is restored.
   if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) return;
-  SetOuterSize(geometry::RuledSize(OuterSize()));
+  // A size given to the window on the monitor it is on, by a drag of its lower edge, by the
+  // window manager or by another program, is ruled. Any other (the last monitor's, or the window
+  // manager's before it has shown the window) leaves the height as it was, in twips.
+  if (SizeIsOwn()) {
+    height_ = geometry::RuledSize(OuterSize()).height;
+    // A height of a limit's pixels is that limit: collapsed stays collapsed on every monitor, and
+    // the combo box stays wholly uncovered.
+    const Twips twips = DeviceTwips();
+    for (const float limit : {geometry::kMinHeight, geometry::kMaxHeight}) {
+      if (twips.ToPixels(height_) == twips.ToPixels(limit)) height_ = limit;
+    }
+  }
+  HoldSize();
+}
+
+void fMain::HoldSize() {
+  const Twips twips = DeviceTwips();
+  const auto pixels = [&twips](float width, float height) {
+    return QSize(twips.ToPixels(width), twips.ToPixels(height));
+  };
+  Hold(pixels(geometry::kWidth, height_), pixels(geometry::kWidth, geometry::kMinHeight),
+       pixels(geometry::kWidth, geometry::kMaxHeight));
+}
+
+void fMain::Resized() {
+  RunHandler([this] { Form_Resize(); });
 }
 
 void fMain::resizeEvent(QResizeEvent* event) {
   FramedWindow::resizeEvent(event);
-  RunHandler([this] { Form_Resize(); });
   if (!Combo->updatesEnabled() && ClientArea()->height() > kComboEdgeHeight) {
     Combo->setUpdatesEnabled(true);
   }
@@ -172,18 +188,4 @@ geometry::Size fMain::OuterSize() const {
   const Twips twips = DeviceTwips();
   const QSize size = DeviceSize();
   return {twips.FromPixels(size.width()), twips.FromPixels(size.height())};
-}
-
-void fMain::SetOuterSize(geometry::Size outer) {
-  const Twips twips = DeviceTwips();
-  const QSize wanted(twips.ToPixels(outer.width), twips.ToPixels(outer.height));
-  const QSize now = DeviceSize();
-  if (wanted == now) {
-    lastRequest_.reset();
-    return;
-  }
-  const std::pair request{now, wanted};
-  if (request == lastRequest_) return;  // asked before, and the window manager said no
-  lastRequest_ = request;
-  ResizeTo(wanted);
 }

@@ -2,10 +2,7 @@
 // picked from the combo box under it.
 #pragma once
 
-#include <QSize>
 #include <functional>
-#include <optional>
-#include <utility>
 #include <vector>
 
 #include "frame/framed_window.h"
@@ -39,6 +36,7 @@ class fMain final : public countdown::frame::FramedWindow {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void Resized() override;
 
  private:
   void RefreshCaption();
@@ -49,13 +47,13 @@ class fMain final : public countdown::frame::FramedWindow {
   countdown::Twips DeviceTwips() const;
   // The window's outer size in twips: it draws its own frame, so that is the widget's size.
   countdown::geometry::Size OuterSize() const;
-  void SetOuterSize(countdown::geometry::Size outer);
+  // Has the frame hold the window kWidth wide and height_ high, between its limits, in the
+  // pixels of the monitor it is on.
+  void HoldSize();
 
   const Clock clock_;
   std::vector<countdown::UnitEntry> Units;
-
-  // The last resize asked for, from which size to which. A window manager may impose a size of
-  // its own (a tiling one does); the same request is not repeated, so the two never argue in a
-  // loop.
-  std::optional<std::pair<QSize, QSize>> lastRequest_;
+  // The window's height in twips, as the size rules last left it: collapsed, or as far as the
+  // user has uncovered the combo box, on whichever monitor.
+  float height_ = countdown::geometry::kMinHeight;
 };

@@ -179,7 +179,7 @@ class Desktop:
     program = PROGRAM
 
     def __init__(self, width=1024, height=768, dpi=96, tz="Asia/Tokyo", wm="openbox", env=None,
-                 cookie=False):
+                 cookie=False, monitors=1):
         command = {**WINDOW_MANAGERS, **TILING}[wm]
         require("Xvfb", "dbus-run-session", command[0])
         self.dir = tempfile.mkdtemp(prefix="countdown3000-e2e-")
@@ -218,6 +218,14 @@ class Desktop:
             if tz:  # otherwise the system's zone, /etc/localtime
                 self.env["TZ"] = tz
             self.env.update(env or {})
+            # Side by side, M1, M2 and so on, as RandR monitors of one X screen; M1 holds its
+            # output, and with it the window's corner.
+            for i in range(monitors if monitors > 1 else 0):
+                part = width // monitors
+                subprocess.run(["xrandr", "--setmonitor", f"M{i + 1}",
+                                f"{part}/{part * 254 // 960}x{height}/{height * 254 // 960}"
+                                f"+{i * part}+0", "none" if i else "screen"],
+                               env=self.env, check=True, capture_output=True)
             if dpi != 96:  # as desktops announce their resolution to programs
                 subprocess.run(["xrdb", "-merge"], input=f"Xft.dpi: {dpi}\n", text=True,
                                env=self.env, check=True)

@@ -28,6 +28,10 @@ SCALES = {"96 dpi": (96, {}, 1), "144 dpi": (144, {}, 1.5), "168 dpi": (168, {},
           "QT_SCALE_FACTOR 1.25": (96, {"QT_SCALE_FACTOR": "1.25"}, 1.25),
           "QT_SCALE_FACTOR 1.5": (96, {"QT_SCALE_FACTOR": "1.5"}, 1.5)}
 
+# Two monitors side by side, 1024 x 768 each, the second at twice the 96-dpi scale (Qt's factors
+# for each monitor, as KDE Plasma sets them on X11), the first at 1 or at 1.5 (Xft.dpi 144).
+MONITORS = {"1x beside 2x": (96, "M1=1;M2=2", 1), "1.5x beside 2x": (144, "M2=2", 1.5)}
+
 
 def expected_geometry(ratio, screen=(1024, 768)):
     """The window at `ratio`, in device pixels: its corner and collapsed size on a screen of
@@ -127,6 +131,36 @@ class TitleBarTest(unittest.TestCase):
              (x, y, width, collapsed))
         if ratio == 1:
             minimize_twice(desktop, window, (x, y, width, collapsed), grip)
+
+    def test_between_monitors_of_different_scales(self):
+        # metacity tells the toolkit of a new size and a new monitor in one breath.
+        for wm in ("openbox", "kwin", "metacity"):
+            for monitors, (dpi, factors, ratio) in MONITORS.items():
+                with self.subTest(wm=wm, monitors=monitors):
+                    self.check_between_monitors(wm, dpi, factors, ratio)
+
+    def check_between_monitors(self, wm, dpi, factors, ratio):
+        env = {"QT_SCREEN_SCALE_FACTORS": factors}
+        with Desktop(wm=wm, width=2048, dpi=dpi, monitors=2, env=env) as desktop:
+            window = desktop.start(fake_time=MOMENT)
+            window.wait_title(SECONDS)
+            (x, y, _, _), _ = expected_geometry(ratio)
+            grip, was = (50, 8), ratio
+            # Over to the second monitor by the caption and back: the spot of the window the pointer
+            # holds stays under it, and on each monitor the window is collapsed at its size there,
+            # its lower edge stopping at the combo box's bottom and at the caption bar.
+            for pointer, now in (((1400, 300), 2), ((300, 300), ratio)):
+                held = [int(g * now / was + 0.5) for g in grip]
+                (_, _, width, collapsed), expanded = expected_geometry(now)
+                start = (x + grip[0], y + grip[1])
+                x, y = pointer[0] - held[0], pointer[1] - held[1]
+                drag(window, start, pointer, (x, y, width, collapsed))
+                drag(window, (x + 50, y + collapsed - 2), (x + 50, y + collapsed + 80),
+                     (x, y, width, expanded))
+                drag(window, (x + 50, y + expanded - 2), (x + 50, y + expanded - 80),
+                     (x, y, width, collapsed))
+                window.wait_caption(SECONDS, f"monitors-{wm}-{dpi}dpi-at-{now}x")
+                grip, was = held, now
 
     def test_floats_under_tiling_window_managers(self):
         # i3 on X11 and sway on Wayland, each with the rule the README gives their users.
