@@ -82,9 +82,12 @@ class AccessibilityTest(unittest.TestCase):
                     with open(os.path.join(config, "kdeglobals"), "w") as f:
                         f.write(kdeglobals)
                 window = desktop.start(fake_time=MOMENT)
-                window.wait_title(expected_count("s", desktop.wall_clock(MOMENT)))
+                count = str(expected_count("s", desktop.wall_clock(MOMENT)))
+                window.wait_title(count)
                 window.activate()
                 slug = palette.replace(" ", "-").replace("'", "")
+                # Photographed once the count is on screen, read back from the caption's pixels.
+                window.wait_caption(count, f"contrast-{slug}-painted")
 
                 def photograph(state):
                     photo = desktop.screenshot(f"contrast-{slug}-{state}.png")

@@ -121,8 +121,13 @@ class CountdownTest(unittest.TestCase):
             popup = desktop.geometry_of(wait_for("the list", the_list)[0])
             self.assertEqual(popup[0], left + 4, popup)
             self.assertTrue(top < popup[1] < top + 2 * height, popup)
-            time.sleep(0.3)  # for it to be drawn
-            desktop.screenshot("countdown-list.png", (left - 20, top - 20, 200, 240))
+
+            def drawn():  # its labels' strokes: more than a few colours
+                photo = desktop.screenshot("countdown-list.png", (left - 20, top - 20, 200, 240))
+                return int(subprocess.run(["identify", "-format", "%k", photo],
+                                          capture_output=True, text=True).stdout or 0) > 16
+
+            wait_for("the list drawn", drawn)
             window.key("Escape", "End")
             window.wait_title(974)
 

@@ -22,14 +22,13 @@ class WaylandTest(unittest.TestCase):
         with Weston(xwayland=False) as desktop:
             process = desktop.start_on_wayland(MOMENT)
 
-            def shown():
+            def shown():  # with its count painted
                 photo, window = desktop.photograph()
-                return window and (photo, window)
+                return window and SECONDS in read_count(photo, window, "caption-wayland") and window
 
-            photo, window = wait_for("the window", shown, 20)
+            window = wait_for("the window and its count", shown, 20)
             # Exactly its own size, with nothing of the compositor's around it.
             self.assertEqual(window[2:], (WIDTH, MIN_HEIGHT))
-            self.assertIn(SECONDS, read_count(photo, window, "caption-wayland"))
             self.assertIsNone(process.poll())
 
 
