@@ -2,6 +2,7 @@
 
 #include <QAccessibleActionInterface>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QMetaObject>
 #include <QPointer>
 #include <QString>
@@ -16,7 +17,8 @@ namespace {
 // One of the caption bar's parts: drawn by the window, with no widget of its own.
 class CaptionPart : public QAccessibleInterface, public QAccessibleActionInterface {
  public:
-  enum class Kind { Icon, CloseButton };
+  // In the caption bar's order.
+  enum class Kind { Icon, Title, CloseButton };
 
   CaptionPart(FramedWindow* window, Kind kind) : window_(window), kind_(kind) {}
 
@@ -33,19 +35,36 @@ class CaptionPart : public QAccessibleInterface, public QAccessibleActionInterfa
   QAccessibleInterface* focusChild() const override { return nullptr; }
 
   QString text(QAccessible::Text t) const override {
-    if (t != QAccessible::Name) return {};
-    return kind_ == Kind::CloseButton ? FramedWindow::tr("Close") : FramedWindow::tr("Window menu");
+    if (t != QAccessible::Name || !window_) return {};
+    switch (kind_) {
+      case Kind::Icon:
+        return FramedWindow::tr("Window menu");
+      case Kind::Title:
+        return window_->windowTitle();
+      case Kind::CloseButton:
+        return FramedWindow::tr("Close");
+    }
+    return {};
   }
   void setText(QAccessible::Text, const QString&) override {}
 
   QRect rect() const override {
     if (!window_) return {};
-    const QRect part =
-        kind_ == Kind::CloseButton ? window_->CloseButtonRect() : window_->IconRect();
+    const QRect part = kind_ == Kind::Icon    ? window_->IconRect()
+                       : kind_ == Kind::Title ? window_->TitleRect()
+                                              : window_->CloseButtonRect();
     return {window_->mapToGlobal(part.topLeft()), part.size()};
   }
   QAccessible::Role role() const override {
-    return kind_ == Kind::CloseButton ? QAccessible::PushButton : QAccessible::ButtonMenu;
+    switch (kind_) {
+      case Kind::Icon:
+        return QAccessible::ButtonMenu;
+      case Kind::Title:
+        return QAccessible::StaticText;
+      case Kind::CloseButton:
+        return QAccessible::PushButton;
+    }
+    return QAccessible::NoRole;
   }
   QAccessible::State state() const override {
     QAccessible::State state;
@@ -54,13 +73,14 @@ class CaptionPart : public QAccessibleInterface, public QAccessibleActionInterfa
     return state;
   }
   void* interface_cast(QAccessible::InterfaceType type) override {
-    return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
-                                                : nullptr;
+    return type == QAccessible::ActionInterface && kind_ != Kind::Title
+               ? static_cast<QAccessibleActionInterface*>(this)
+               : nullptr;
   }
 
   QStringList actionNames() const override { return {Action()}; }
   void doAction(const QString& name) override {
-    if (name != Action() || !window_) return;
+    if (name != Action() || !window_ || kind_ == Kind::Title) return;
     // After the call that asked for it has been answered: the menu runs a loop of its own, and
     // closing may end the program.
     if (kind_ == Kind::CloseButton) {
@@ -82,12 +102,14 @@ class CaptionPart : public QAccessibleInterface, public QAccessibleActionInterfa
 };
 
 // The window itself: a frame, not the filler a plain widget is, with the caption bar's parts as
-// its first children.
+// its first children: the window menu's button, the title, which a screen reader's review of the
+// window reads, and the close button.
 class AccessibleFrame : public QAccessibleWidget {
  public:
   explicit AccessibleFrame(FramedWindow* window)
       : QAccessibleWidget(window, QAccessible::Window),
         parts_{new CaptionPart(window, CaptionPart::Kind::Icon),
+               new CaptionPart(window, CaptionPart::Kind::Title),
                new CaptionPart(window, CaptionPart::Kind::CloseButton)} {
     // The cache owns them, as it owns every interface, and hands out their ids.
     for (std::size_t i = 0; i < parts_.size(); ++i) {
@@ -96,6 +118,15 @@ class AccessibleFrame : public QAccessibleWidget {
   }
   ~AccessibleFrame() override {
     for (const QAccessible::Id id : ids_) QAccessible::deleteAccessibleInterface(id);
+  }
+
+  // Not active while a menu of its own is open: the toolkit announces the window's activation
+  // again as the menu takes the keyboard, and a screen reader would read out the window after
+  // the menu's first item.
+  QAccessible::State state() const override {
+    QAccessible::State state = QAccessibleWidget::state();
+    if (QApplication::activePopupWidget() != nullptr) state.active = false;
+    return state;
   }
 
   int childCount() const override { return Parts() + QAccessibleWidget::childCount(); }
@@ -118,13 +149,55 @@ class AccessibleFrame : public QAccessibleWidget {
   }
 
  private:
-  static constexpr int Parts() { return 2; }
+  static constexpr int Parts() { return 3; }
 
-  std::array<QAccessibleInterface*, 2> parts_;
-  std::array<QAccessible::Id, 2> ids_{};
+  std::array<QAccessibleInterface*, 3> parts_;
+  std::array<QAccessible::Id, 3> ids_{};
 };
 
 }  // namespace
+
+// A screen reader that comes in while a framed window has the keyboard (it starts after the
+// program, or the toolkit's bridge to it is turned on a moment after the window was first
+// activated) hears of nothing until the keyboard moves: it is told of the window's activation and
+// of the focus once the bridge is on, as if the window had just been activated.
+class LateScreenReader final : public QAccessible::ActivationObserver {
+ public:
+  void accessibilityActiveChanged(bool active) override {
+    if (!active) return;
+    // Once the bridge has taken the change in.
+    QMetaObject::invokeMethod(
+        qApp,
+        [] {
+          auto* const window = qobject_cast<FramedWindow*>(QApplication::activeWindow());
+          if (window == nullptr || !QAccessible::isActive()) return;
+          QAccessible::State activated;
+          activated.active = true;
+          QAccessibleStateChangeEvent activation(window, activated);
+          QAccessible::updateAccessibility(&activation);
+          if (QWidget* const focus = window->focusWidget()) {
+            QAccessibleEvent focused(focus, QAccessible::Focus);
+            QAccessible::updateAccessibility(&focused);
+          }
+        },
+        Qt::QueuedConnection);
+  }
+};
+
+void InstallAccessibility() {
+  QAccessible::installFactory(AccessibleFrameFactory);
+  static LateScreenReader observer;
+  QAccessible::installActivationObserver(&observer);
+}
+
+void AnnounceTitle(FramedWindow* window) {
+  if (!QAccessible::isActive()) return;
+  QAccessibleInterface* const frame = QAccessible::queryAccessibleInterface(window);
+  if (QAccessibleInterface* const title = frame != nullptr ? frame->child(1) : nullptr) {
+    QAccessibleEvent renamed(title, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&renamed);
+  }
+}
 
 QAccessibleInterface* AccessibleFrameFactory(const QString& className, QObject* object) {
   if (className != QLatin1String(FramedWindow::staticMetaObject.className())) return nullptr;

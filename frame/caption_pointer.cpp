@@ -32,7 +32,7 @@ bool StartSystemDrag(QWidget& window, QPoint pressedAt, bool move) {
 }  // namespace
 
 void FramedWindow::OpenWindowMenu() {
-  ShowWindowMenu(mapToGlobal(QPoint(IconRect().left(), CaptionRect().bottom() + 1)));
+  ShowWindowMenu(mapToGlobal(QPoint(IconRect().left(), CaptionRect().bottom() + 1)), true);
 }
 
 FramedWindow::Area FramedWindow::HitTest(QPoint point) const {
@@ -50,13 +50,13 @@ void FramedWindow::mousePressEvent(QMouseEvent* event) {
   const QPoint point = event->position().toPoint();
   const Area area = HitTest(point);
   if (event->button() == Qt::RightButton && (area == Area::Caption || area == Area::Icon)) {
-    ShowWindowMenu(event->globalPosition().toPoint());
+    ShowWindowMenu(event->globalPosition().toPoint(), false);
     return;
   }
   if (event->button() != Qt::LeftButton) return;
   switch (area) {
     case Area::Icon:
-      OpenWindowMenu();
+      ShowWindowMenu(mapToGlobal(QPoint(IconRect().left(), CaptionRect().bottom() + 1)), false);
       break;
     case Area::CloseButton:
       closeHeld_ = closeDown_ = true;
@@ -187,11 +187,17 @@ void FramedWindow::mouseReleaseEvent(QMouseEvent* event) {
   if (close) this->close();
 }
 
-void FramedWindow::ShowWindowMenu(QPoint globalPosition) {
+void FramedWindow::ShowWindowMenu(QPoint globalPosition, bool fromKeyboard) {
   QMenu menu(this);
   QAction* const minimize = menu.addAction(tr("Mi&nimize"));
   menu.addSeparator();
   QAction* const close = menu.addAction(tr("&Close"));
+  if (fromKeyboard) {
+    // Its first item highlighted once it shows, as a menu opened from the keyboard has it: the
+    // keys start from there, and a screen reader reads it out.
+    QMetaObject::invokeMethod(
+        &menu, [&menu] { menu.setActiveAction(menu.actions().value(0)); }, Qt::QueuedConnection);
+  }
   QAction* const chosen = menu.exec(globalPosition);
   if (chosen == minimize) {
     showMinimized();

@@ -22,7 +22,7 @@ namespace countdown::frame {
 FramedWindow::FramedWindow() : client_(new QWidget(this)) {
   // Assistive technology sees a frame with a caption bar, as a window manager's would be.
   static const bool accessible = [] {
-    QAccessible::installFactory(AccessibleFrameFactory);
+    InstallAccessibility();
     return true;
   }();
   (void)accessible;
@@ -32,8 +32,12 @@ FramedWindow::FramedWindow() : client_(new QWidget(this)) {
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint);
   setMouseTracking(true);  // for the resize cursor over the lower edge
-  auto* const menuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
-  connect(menuKey, &QShortcut::activated, this, &FramedWindow::OpenWindowMenu);
+  // The keys for a window's menu, and for a program's context menu.
+  for (const QKeySequence& keys :
+       {QKeySequence(Qt::ALT | Qt::Key_Space), QKeySequence(Qt::SHIFT | Qt::Key_F10),
+        QKeySequence(Qt::Key_Menu)}) {
+    connect(new QShortcut(keys, this), &QShortcut::activated, this, &FramedWindow::OpenWindowMenu);
+  }
 }
 
 QPoint FramedWindow::DevicePosition() const {
@@ -272,6 +276,7 @@ void FramedWindow::changeEvent(QEvent* event) {
       // Put on screen already, in the font it has; a count of another length takes another
       // font, and the window repaints its title.
       if (!titlePut_ && !FitCaptionFont()) update(TitleRect());
+      AnnounceTitle(this);
       break;
     case QEvent::ActivationChange:
       update(CaptionRect());

@@ -72,7 +72,8 @@ class FramedWindow : public QWidget {
   // last monitor's, nor the window manager's before it has shown the window.
   bool SizeIsOwn() const { return geometry_.IsOwn(DeviceDpi()); }
 
-  // The window menu (Minimize, Close), opened under the caption bar's icon.
+  // The window menu (Minimize, Close), opened under the caption bar's icon as from the keyboard
+  // (Alt+Space, Shift+F10, the Menu key): with its first item highlighted.
   void OpenWindowMenu();
 
   // Inside the border and under the caption bar: the window's controls go here, and are cut off
@@ -104,7 +105,7 @@ class FramedWindow : public QWidget {
  private:
   enum class Area { None, Icon, Caption, CloseButton, LowerEdge };
   Area HitTest(QPoint point) const;
-  void ShowWindowMenu(QPoint globalPosition);
+  void ShowWindowMenu(QPoint globalPosition, bool fromKeyboard);
   // True where the font changed, and with it the whole title is to be painted again.
   bool FitCaptionFont();
   // The caption bar's colours now: from the palette, active or not.

@@ -336,6 +336,8 @@ class WindowTest : public QObject {
     QTest::newRow("click on the icon, Minimize") << QStringLiteral("icon") << int(Qt::Key_N);
     QTest::newRow("right click, Close") << QStringLiteral("right click") << int(Qt::Key_C);
     QTest::newRow("Alt+Space, Minimize") << QStringLiteral("Alt+Space") << int(Qt::Key_N);
+    QTest::newRow("Shift+F10, Close") << QStringLiteral("Shift+F10") << int(Qt::Key_C);
+    QTest::newRow("Menu key, Minimize") << QStringLiteral("Menu") << int(Qt::Key_N);
   }
 
   void windowMenu() {
@@ -345,22 +347,32 @@ class WindowTest : public QObject {
     QVERIFY(loadAndShow(window));
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QStringList entries;
-    QTimer::singleShot(50, [&entries, entry] {
+    QString highlighted;
+    QTimer::singleShot(50, [&entries, &highlighted, entry] {
       auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
       if (menu == nullptr) return;
       for (QAction* action : menu->actions()) {
         if (!action->isSeparator()) entries << action->text();
       }
+      if (menu->activeAction() != nullptr) highlighted = menu->activeAction()->text();
       QTest::keyClick(menu, static_cast<Qt::Key>(entry));
     });
     if (opening == QLatin1String("icon")) {
       QTest::mouseClick(&window, Qt::LeftButton, {}, window.IconRect().center());
     } else if (opening == QLatin1String("right click")) {
       QTest::mouseClick(&window, Qt::RightButton, {}, window.TitleRect().center());
+    } else if (opening == QLatin1String("Shift+F10")) {
+      QTest::keyClick(window.Combo, Qt::Key_F10, Qt::ShiftModifier);
+    } else if (opening == QLatin1String("Menu")) {
+      QTest::keyClick(window.Combo, Qt::Key_Menu);
     } else {
       QTest::keyClick(window.Combo, Qt::Key_Space, Qt::AltModifier);
     }
     QCOMPARE(entries, QStringList({QStringLiteral("Mi&nimize"), QStringLiteral("&Close")}));
+    // Opened from the keyboard, at its first item; by the mouse, at none.
+    const bool byMouse =
+        opening == QLatin1String("icon") || opening == QLatin1String("right click");
+    QCOMPARE(highlighted, byMouse ? QString() : entries.first());
     if (entry == Qt::Key_N) {
       QTRY_VERIFY(window.isMinimized());
     } else {

@@ -168,6 +168,13 @@ void fMain::Resized() {
   RunHandler([this] { Form_Resize(); });
 }
 
+bool fMain::focusNextPrevChild(bool) {
+  // The combo box is the window's one control: Tab and Shift+Tab leave the keyboard with it, and
+  // never move it into the list the combo box keeps closed.
+  Combo->setFocus(Qt::TabFocusReason);
+  return true;
+}
+
 void fMain::resizeEvent(QResizeEvent* event) {
   FramedWindow::resizeEvent(event);
   if (!Combo->updatesEnabled() && ClientArea()->height() > kComboEdgeHeight) {

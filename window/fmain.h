@@ -37,6 +37,7 @@ class fMain final : public countdown::frame::FramedWindow {
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   void Resized() override;
+  bool focusNextPrevChild(bool next) override;
 
  private:
   void RefreshCaption();

@@ -21,8 +21,12 @@ def node(accessible):
         text = accessible.queryText().getText(0, -1)
     except NotImplementedError:
         text = None
+    # Each child as its parent lists it, and where the child says it stands, and in what.
+    children = [dict(node(c), index=c.getIndexInParent(), parent_is_its_own=c.parent == accessible)
+                for c in accessible if c is not None]
     return {"role": accessible.getRoleName(), "name": accessible.name, "actions": actions,
-            "text": text, "children": [node(c) for c in accessible if c is not None]}
+            "text": text, "focused": accessible.getState().contains(pyatspi.STATE_FOCUSED),
+            "children": children}
 
 
 def main(program, *act):
