@@ -23,9 +23,10 @@ the list of units, whose labels are in Japanese.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # The unit labels are Japanese; without a Japanese font they would show as boxes. Qt's Wayland
-# platform plugin lets the program run on a Wayland desktop that has no X server.
+# platform plugin lets the program run on a Wayland desktop that has no X server. Qt's
+# translations give the window menu the user's language.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-  "fonts-noto-cjk | fonts-ipafont-gothic | fonts-vlgothic, qt6-wayland")
+  "fonts-noto-cjk | fonts-ipafont-gothic | fonts-vlgothic, qt6-wayland, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 # Folders 0755 and no share/licenses (Debian's licence text is the copyright file), whatever the

@@ -10,6 +10,7 @@
 #include <array>
 
 #include "framed_window.h"
+#include "window_words.h"
 
 namespace countdown::frame {
 namespace {
@@ -38,11 +39,11 @@ class CaptionPart : public QAccessibleInterface, public QAccessibleActionInterfa
     if (t != QAccessible::Name || !window_) return {};
     switch (kind_) {
       case Kind::Icon:
-        return FramedWindow::tr("Window menu");
+        return WindowMenuName();
       case Kind::Title:
         return window_->windowTitle();
       case Kind::CloseButton:
-        return FramedWindow::tr("Close");
+        return WindowWord("Close");
     }
     return {};
   }

@@ -118,6 +118,8 @@ bool FramedWindow::PutTitleOnScreen(const QString& text) {
 }
 
 bool FramedWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Moving by the arrow keys, the window has every key first.
+  if (keyMoveFrom_ && KeyMoved(*event)) return true;
   if (event->type() == QEvent::Expose && watched == windowHandle()) {
     // Uncovered, the window is shown from the toolkit's picture of it, which must hold the title.
     if (titleBehind_) repaint(TitleRect());

@@ -2,12 +2,14 @@
 // pointer, presses on the close button and the icon, drags of the caption bar and the lower edge,
 // and the window menu.
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWindow>
 
 #include "framed_window.h"
+#include "window_words.h"
 #include "x11_window_manager.h"
 
 namespace countdown::frame {
@@ -17,6 +19,8 @@ namespace {
 constexpr std::uint64_t kWindowManagerTakesHold = 250;
 // How often a drag the window manager carries out is looked in on, in milliseconds.
 constexpr int kWatchInterval = 50;
+// How far an arrow key moves the window, in logical pixels.
+constexpr int kKeyMoveStep = 10;
 
 // Hands the drag to the window manager; false where it cannot take it. `pressedAt` is in device
 // pixels.
@@ -188,10 +192,20 @@ void FramedWindow::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void FramedWindow::ShowWindowMenu(QPoint globalPosition, bool fromKeyboard) {
+  // What a window manager's title bar offers there: a move from the keyboard where the window
+  // can place itself (not on Wayland), and to stay above other windows where the window manager
+  // keeps windows above others (on X11).
   QMenu menu(this);
-  QAction* const minimize = menu.addAction(tr("Mi&nimize"));
+  QAction* const move = CanPlaceItself() ? menu.addAction(WindowWord("&Move")) : nullptr;
+  QAction* const minimize = menu.addAction(WindowWord("Mi&nimize"));
+  QAction* onTop = nullptr;
+  if (const std::optional<bool> above = x11::KeptAbove(winId())) {
+    onTop = menu.addAction(WindowWord("Stay on &Top"));
+    onTop->setCheckable(true);
+    onTop->setChecked(*above);
+  }
   menu.addSeparator();
-  QAction* const close = menu.addAction(tr("&Close"));
+  QAction* const close = menu.addAction(WindowWord("&Close"));
   if (fromKeyboard) {
     // Its first item highlighted once it shows, as a menu opened from the keyboard has it: the
     // keys start from there, and a screen reader reads it out.
@@ -199,11 +213,70 @@ void FramedWindow::ShowWindowMenu(QPoint globalPosition, bool fromKeyboard) {
         &menu, [&menu] { menu.setActiveAction(menu.actions().value(0)); }, Qt::QueuedConnection);
   }
   QAction* const chosen = menu.exec(globalPosition);
-  if (chosen == minimize) {
+  if (chosen == nullptr) return;
+  if (chosen == move) {
+    MoveByKeyboard();
+  } else if (chosen == minimize) {
     showMinimized();
+  } else if (chosen == onTop) {
+    // Asked of the window manager, which keeps the window's place and size; the menu shows what
+    // it says the next time.
+    x11::KeepAbove(winId(), onTop->isChecked());
   } else if (chosen == close) {
     this->close();
   }
+}
+
+bool FramedWindow::CanPlaceItself() {
+  return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+void FramedWindow::MoveByKeyboard() {
+  keyMoveFrom_ = DevicePosition();
+  qApp->installEventFilter(this);
+  // A window manager that moves windows from the keyboard takes the keyboard for it, and the
+  // window hears no key until it gives it back; otherwise the window moves itself (KeyMoved).
+  x11::StartKeyboardMove(winId(), this, [this] { EndKeyboardMove(false); });
+}
+
+bool FramedWindow::KeyMoved(const QEvent& event) {
+  if (event.type() == QEvent::MouseButtonPress) EndKeyboardMove(false);
+  if (event.type() != QEvent::KeyPress) return false;
+  const int step = qRound(kKeyMoveStep * devicePixelRatio());
+  QPoint by;
+  switch (static_cast<const QKeyEvent&>(event).key()) {
+    case Qt::Key_Left:
+      by = {-step, 0};
+      break;
+    case Qt::Key_Right:
+      by = {step, 0};
+      break;
+    case Qt::Key_Up:
+      by = {0, -step};
+      break;
+    case Qt::Key_Down:
+      by = {0, step};
+      break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      EndKeyboardMove(false);
+      return true;
+    case Qt::Key_Escape:
+      EndKeyboardMove(true);
+      return true;
+    default:  // any other key ends the move, and does what it does
+      EndKeyboardMove(false);
+      return false;
+  }
+  MoveTo(DevicePosition() + by);
+  return true;
+}
+
+void FramedWindow::EndKeyboardMove(bool back) {
+  if (!keyMoveFrom_) return;
+  if (back) MoveTo(*keyMoveFrom_);
+  keyMoveFrom_.reset();
+  qApp->removeEventFilter(this);
 }
 
 }  // namespace countdown::frame

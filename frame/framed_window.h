@@ -72,9 +72,15 @@ class FramedWindow : public QWidget {
   // last monitor's, nor the window manager's before it has shown the window.
   bool SizeIsOwn() const { return geometry_.IsOwn(DeviceDpi()); }
 
-  // The window menu (Minimize, Close), opened under the caption bar's icon as from the keyboard
-  // (Alt+Space, Shift+F10, the Menu key): with its first item highlighted.
+  // The window menu (Move, Minimize, Always on Top, Close, in the user's language), opened under
+  // the caption bar's icon as from the keyboard (Alt+Space, Shift+F10, the Menu key): with its
+  // first item highlighted.
   void OpenWindowMenu();
+
+  // Moves the window from the keyboard, as the window menu's Move does: the window manager's
+  // keyboard move where it offers one, otherwise the arrow keys move the window, until Return or
+  // Escape (which puts it back where it stood) or any other key.
+  void MoveByKeyboard();
 
   // Inside the border and under the caption bar: the window's controls go here, and are cut off
   // where the window is too low to show them.
@@ -106,6 +112,11 @@ class FramedWindow : public QWidget {
   enum class Area { None, Icon, Caption, CloseButton, LowerEdge };
   Area HitTest(QPoint point) const;
   void ShowWindowMenu(QPoint globalPosition, bool fromKeyboard);
+  // Not on Wayland, where the compositor alone places windows.
+  static bool CanPlaceItself();
+  // A key or a press while moving by the arrow keys; true where it was the move's.
+  bool KeyMoved(const QEvent& event);
+  void EndKeyboardMove(bool back);
   // True where the font changed, and with it the whole title is to be painted again.
   bool FitCaptionFont();
   // The caption bar's colours now: from the palette, active or not.
@@ -155,6 +166,7 @@ class FramedWindow : public QWidget {
   DeviceGeometry geometry_;
   std::pair<QSize, QSize> limits_;  // the smallest and largest size held, in device pixels
   Area hovered_ = Area::None;
+  std::optional<QPoint> keyMoveFrom_;  // moving by the arrow keys: where the window stood
 
   // A press on the close button: the button shows pressed while the pointer stays on it.
   bool closeHeld_ = false;

@@ -26,6 +26,8 @@ Connection::Questions Connection::Ask(xcb_connection_t* x) {
                   intern("_NET_SUPPORTING_WM_CHECK"),
                   intern("WM_STATE"),
                   intern("_NET_FRAME_EXTENTS"),
+                  intern("_NET_WM_STATE"),
+                  intern("_NET_WM_STATE_ABOVE"),
                   xcb_query_extension(x, static_cast<std::uint16_t>(kInput.size()), kInput.data())};
   xcb_flush(x);
   return asked;
@@ -45,8 +47,10 @@ const Connection::Answers& Connection::Names() {
                                                  &std::free);
       return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     };
-    Answers names{atom(asked_.moveResize), atom(asked_.supported),    atom(asked_.check),
-                  atom(asked_.wmState),    atom(asked_.frameExtents), 0};
+    Answers names{atom(asked_.moveResize),   atom(asked_.supported),
+                  atom(asked_.check),        atom(asked_.wmState),
+                  atom(asked_.frameExtents), atom(asked_.netWmState),
+                  atom(asked_.above),        0};
     const Owned<xcb_query_extension_reply_t> extension(
         xcb_query_extension_reply(x, asked_.input, nullptr), &std::free);
     if (extension && extension->present) names.input = extension->major_opcode;
@@ -55,22 +59,21 @@ const Connection::Answers& Connection::Names() {
   return *answers_;
 }
 
-bool Connection::OffersMoveResize() {
-  if (!offersMoveResize_) {
+bool Connection::Offers(xcb_atom_t atom) {
+  if (!supported_) {
     const Owned<xcb_get_property_reply_t> supported(
         xcb_get_property_reply(
             x, xcb_get_property(x, 0, root, Names().supported, XCB_ATOM_ATOM, 0, 1024), nullptr),
         &std::free);
-    bool offered = false;
+    supported_.emplace();
     if (supported && supported->format == 32) {
       const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(supported.get()));
       const auto count = static_cast<std::size_t>(xcb_get_property_value_length(supported.get())) /
                          sizeof(xcb_atom_t);
-      offered = std::find(atoms, atoms + count, Names().moveResize) != atoms + count;
+      supported_->assign(atoms, atoms + count);
     }
-    offersMoveResize_ = offered;
   }
-  return *offersMoveResize_;
+  return std::find(supported_->begin(), supported_->end(), atom) != supported_->end();
 }
 
 // The toolkit listens to the root window's properties; a new window manager announces itself in
@@ -109,6 +112,11 @@ bool Connection::nativeEventFilter(const QByteArray& type, void* message, qintpt
     return false;
   }
   switch (event->response_type & 0x7f) {
+    case XCB_FOCUS_IN:
+    case XCB_FOCUS_OUT:
+      KeyboardFocusMoved(*static_cast<const xcb_focus_in_event_t*>(message),
+                         (event->response_type & 0x7f) == XCB_FOCUS_IN, event->full_sequence);
+      return false;
     case XCB_MAP_NOTIFY:
       Stirred(static_cast<const xcb_map_notify_event_t*>(message)->window);
       return false;
@@ -150,9 +158,30 @@ bool Connection::nativeEventFilter(const QByteArray& type, void* message, qintpt
   }
   if (change->window == root &&
       (change->atom == Names().supported || change->atom == Names().check)) {
-    offersMoveResize_.reset();
+    supported_.reset();
   }
   return false;
+}
+
+// A window manager that carries out a keyboard move takes the keyboard for it, and gives it back
+// when the move ends: the window hears it lose the focus to a grab, then get it back from one.
+// Grabs of the keyboard from before the request (the window's own menu, which asked for the move)
+// are not the window manager's.
+void Connection::KeyboardFocusMoved(const xcb_focus_in_event_t& focus, bool in,
+                                    std::uint32_t sequence) {
+  const auto found = kept.find(focus.event);
+  if (found == kept.end() || !found->second.keyboardMoveSince) return;
+  Kept& window = found->second;
+  if (static_cast<std::int32_t>(sequence - *window.keyboardMoveSince) < 0) return;
+  if (!in && focus.mode == XCB_NOTIFY_MODE_GRAB) {
+    window.keyboardTaken = true;
+  } else if (in && focus.mode == XCB_NOTIFY_MODE_UNGRAB && window.keyboardTaken) {
+    window.keyboardMoveSince.reset();
+    window.keyboardTaken = false;
+    if (window.context) {
+      QMetaObject::invokeMethod(window.context, window.keyboardMoveEnded, Qt::QueuedConnection);
+    }
+  }
 }
 
 void Connection::FillIn(xcb_configure_notify_event_t& announcement) {

@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace countdown::frame::x11 {
 
@@ -34,8 +35,8 @@ template <typename Reply>
 using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
 
 // The toolkit's X connection and what the frame has learnt of the X server and the window
-// manager through it: the atoms once, and whether the window manager offers _NET_WM_MOVERESIZE
-// until another window manager takes over or the offer changes. It watches the events the
+// manager through it: the atoms once, and what the window manager offers (_NET_SUPPORTED) until
+// another window manager takes over or the offer changes. It watches the events the
 // toolkit reads for the pointer's last press and place, the reported sizes of the windows asked
 // about, and changes to their size hints.
 class Connection final : public QAbstractNativeEventFilter {
@@ -47,11 +48,12 @@ class Connection final : public QAbstractNativeEventFilter {
   xcb_connection_t* const x;
   const xcb_window_t root;
 
-  bool OffersMoveResize();
+  // Whether the window manager lists `atom` in _NET_SUPPORTED.
+  bool Offers(xcb_atom_t atom);
 
   // What the frame asks of the server once.
   struct Answers {
-    xcb_atom_t moveResize, supported, check, wmState, frameExtents;
+    xcb_atom_t moveResize, supported, check, wmState, frameExtents, netWmState, above;
     std::uint8_t input;  // the XInput extension's major opcode, 0 without it
   };
   const Answers& Names();
@@ -64,6 +66,12 @@ class Connection final : public QAbstractNativeEventFilter {
     QPointer<QObject> context;
     std::function<void()> resized;
     std::optional<std::pair<QSize, QSize>> limits;
+    // A keyboard move asked of the window manager: from the request on (its sequence number),
+    // whether the window manager has taken the keyboard for it, and what to call (queued, with
+    // `context`) when it gives the keyboard back.
+    std::optional<std::uint32_t> keyboardMoveSince;
+    bool keyboardTaken = false;
+    std::function<void()> keyboardMoveEnded;
   };
   std::map<xcb_window_t, Kept> kept;
   // Where the pointer's button last went down, and where the pointer last moved over the
@@ -103,9 +111,10 @@ class Connection final : public QAbstractNativeEventFilter {
 
  private:
   struct Questions {
-    xcb_intern_atom_cookie_t moveResize, supported, check, wmState, frameExtents;
+    xcb_intern_atom_cookie_t moveResize, supported, check, wmState, frameExtents, netWmState, above;
     xcb_query_extension_cookie_t input;
   };
+  void KeyboardFocusMoved(const xcb_focus_in_event_t& focus, bool in, std::uint32_t sequence);
   void Stirred(xcb_window_t window);
   // Fills in an announcement of `window`'s place and size with the server's.
   void FillIn(xcb_configure_notify_event_t& announcement);
@@ -114,7 +123,7 @@ class Connection final : public QAbstractNativeEventFilter {
 
   const Questions asked_;
   std::optional<Answers> answers_;
-  std::optional<bool> offersMoveResize_;
+  std::optional<std::vector<xcb_atom_t>> supported_;  // _NET_SUPPORTED, once asked for
 };
 
 }  // namespace countdown::frame::x11

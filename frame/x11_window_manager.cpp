@@ -3,6 +3,7 @@
 #ifdef COUNTDOWN_WITH_XCB
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -12,28 +13,86 @@
 
 namespace countdown::frame::x11 {
 
-std::optional<bool> StartDrag(WId window, QPoint pressedAt, Drag drag) {
-  Connection* const c = Connection::Get();
-  if (c == nullptr) return {};
-  if (!c->OffersMoveResize()) return false;
-  // The window manager takes the pointer over from the implicit grab of the press.
-  xcb_ungrab_pointer(c->x, XCB_CURRENT_TIME);
-  constexpr std::uint32_t kSizeBottom = 5, kMove = 8, kLeftButton = 1, kFromApplication = 1;
+namespace {
+// _NET_WM_MOVERESIZE's directions, and where the request comes from.
+constexpr std::uint32_t kSizeBottom = 5, kMove = 8, kMoveKeyboard = 10, kFromApplication = 1;
+
+// Sends `window`'s window manager a _NET_WM_MOVERESIZE request; returns its sequence number.
+std::uint32_t AskMoveResize(Connection& c, WId window, QPoint at, std::uint32_t direction,
+                            std::uint32_t button) {
   xcb_client_message_event_t message{};
   message.response_type = XCB_CLIENT_MESSAGE;
   message.format = 32;
   message.window = static_cast<xcb_window_t>(window);
-  message.type = c->Names().moveResize;
-  message.data.data32[0] = static_cast<std::uint32_t>(pressedAt.x());
-  message.data.data32[1] = static_cast<std::uint32_t>(pressedAt.y());
-  message.data.data32[2] = drag == Drag::Move ? kMove : kSizeBottom;
-  message.data.data32[3] = kLeftButton;
+  message.type = c.Names().moveResize;
+  message.data.data32[0] = static_cast<std::uint32_t>(at.x());
+  message.data.data32[1] = static_cast<std::uint32_t>(at.y());
+  message.data.data32[2] = direction;
+  message.data.data32[3] = button;
   message.data.data32[4] = kFromApplication;
+  const xcb_void_cookie_t sent = xcb_send_event(
+      c.x, 0, c.root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+      reinterpret_cast<const char*>(&message));
+  xcb_flush(c.x);
+  return sent.sequence;
+}
+}  // namespace
+
+std::optional<bool> StartDrag(WId window, QPoint pressedAt, Drag drag) {
+  Connection* const c = Connection::Get();
+  if (c == nullptr) return {};
+  if (!c->Offers(c->Names().moveResize)) return false;
+  // The window manager takes the pointer over from the implicit grab of the press.
+  xcb_ungrab_pointer(c->x, XCB_CURRENT_TIME);
+  constexpr std::uint32_t kLeftButton = 1;
+  AskMoveResize(*c, window, pressedAt, drag == Drag::Move ? kMove : kSizeBottom, kLeftButton);
+  return true;
+}
+
+std::optional<bool> StartKeyboardMove(WId window, QObject* context, std::function<void()> ended) {
+  Connection* const c = Connection::Get();
+  if (c == nullptr) return {};
+  if (!c->Offers(c->Names().moveResize)) return false;
+  Connection::Kept& kept = c->kept[static_cast<xcb_window_t>(window)];
+  kept.context = context;
+  kept.keyboardMoveEnded = std::move(ended);
+  kept.keyboardTaken = false;
+  kept.keyboardMoveSince = AskMoveResize(*c, window, {}, kMoveKeyboard, 0);
+  return true;
+}
+
+std::optional<bool> KeptAbove(WId window) {
+  Connection* const c = Connection::Get();
+  if (c == nullptr || !c->Offers(c->Names().above)) return {};
+  const Owned<xcb_get_property_reply_t> state(
+      xcb_get_property_reply(c->x,
+                             xcb_get_property(c->x, 0, static_cast<xcb_window_t>(window),
+                                              c->Names().netWmState, XCB_ATOM_ATOM, 0, 64),
+                             nullptr),
+      &std::free);
+  if (!state || state->format != 32) return false;
+  const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(state.get()));
+  const auto count =
+      static_cast<std::size_t>(xcb_get_property_value_length(state.get())) / sizeof(xcb_atom_t);
+  return std::find(atoms, atoms + count, c->Names().above) != atoms + count;
+}
+
+void KeepAbove(WId window, bool above) {
+  Connection* const c = Connection::Get();
+  if (c == nullptr) return;
+  // _NET_WM_STATE: remove (0) or add (1) the state, asked by an application (1).
+  xcb_client_message_event_t message{};
+  message.response_type = XCB_CLIENT_MESSAGE;
+  message.format = 32;
+  message.window = static_cast<xcb_window_t>(window);
+  message.type = c->Names().netWmState;
+  message.data.data32[0] = above ? 1 : 0;
+  message.data.data32[1] = c->Names().above;
+  message.data.data32[3] = kFromApplication;
   xcb_send_event(c->x, 0, c->root,
                  XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                  reinterpret_cast<const char*>(&message));
   xcb_flush(c->x);
-  return true;
 }
 
 std::optional<QPoint> LastPress() {
@@ -151,6 +210,9 @@ bool QuietProperties(WId window) {
 
 namespace countdown::frame::x11 {
 std::optional<bool> StartDrag(WId, QPoint, Drag) { return {}; }
+std::optional<bool> StartKeyboardMove(WId, QObject*, std::function<void()>) { return {}; }
+std::optional<bool> KeptAbove(WId) { return {}; }
+void KeepAbove(WId, bool) {}
 std::optional<PointerState> Pointer() { return {}; }
 std::optional<QPoint> Position(WId) { return {}; }
 std::optional<QPoint> LastPress() { return {}; }

@@ -20,6 +20,18 @@ enum class Drag { Move, ResizeLowerEdge };
 // _NET_WM_MOVERESIZE.
 std::optional<bool> StartDrag(WId window, QPoint pressedAt, Drag drag);
 
+// Asks the window manager to move `window` by the keyboard, as its own window menu's Move does.
+// The window manager that does takes the keyboard for it: `ended` is called, queued on
+// `context`, once it gives it back. Empty off X11; false where the window manager does not offer
+// _NET_WM_MOVERESIZE.
+std::optional<bool> StartKeyboardMove(WId window, QObject* context, std::function<void()> ended);
+
+// Whether the window manager keeps `window` above other windows (_NET_WM_STATE_ABOVE), as it
+// says; empty off X11 and where the window manager does not offer it.
+std::optional<bool> KeptAbove(WId window);
+// Asks the window manager to keep `window` above other windows, or no longer.
+void KeepAbove(WId window, bool above);
+
 // Where the pointer's button last went down, and where the pointer last moved over the window,
 // in root coordinates to the pixel (Qt's own positions are in logical pixels, rounded); empty off
 // X11.

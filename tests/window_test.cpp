@@ -53,6 +53,11 @@ class WindowTest : public QObject {
   }
 
  private slots:
+  void initTestCase() {
+    // The window's words in English, whatever the language of whoever runs the test.
+    QLocale::setDefault(QLocale(QLocale::English));
+  }
+
   void init() {
     now_ = {2026, 12, 8, 5, 30, 15};
     clockFails_ = false;
@@ -368,7 +373,9 @@ class WindowTest : public QObject {
     } else {
       QTest::keyClick(window.Combo, Qt::Key_Space, Qt::AltModifier);
     }
-    QCOMPARE(entries, QStringList({QStringLiteral("Mi&nimize"), QStringLiteral("&Close")}));
+    // Move too, where the window places itself; no Always on Top without a window manager.
+    QCOMPARE(entries, QStringList({QStringLiteral("&Move"), QStringLiteral("Mi&nimize"),
+                                   QStringLiteral("&Close")}));
     // Opened from the keyboard, at its first item; by the mouse, at none.
     const bool byMouse =
         opening == QLatin1String("icon") || opening == QLatin1String("right click");
@@ -378,6 +385,30 @@ class WindowTest : public QObject {
     } else {
       QTRY_VERIFY(!window.isVisible());
     }
+  }
+
+  void arrowKeysMoveTheWindowAfterMove() {
+    fMain window(clock());
+    QVERIFY(loadAndShow(window));
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    const QPoint start = window.pos();
+    window.MoveByKeyboard();
+    for (const Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Down}) {
+      QTest::keyClick(window.Combo, key);
+    }
+    QTRY_COMPARE(window.pos(), start + QPoint(20, 10));
+    QTest::keyClick(window.Combo, Qt::Key_Return);
+    // Ended: the keys pick units again.
+    QTest::keyClick(window.Combo, Qt::Key_Down);
+    QCOMPARE(window.Combo->currentIndex(), 1);
+    QCOMPARE(window.pos(), start + QPoint(20, 10));
+    // Escape puts the window back where the move began.
+    window.MoveByKeyboard();
+    QTest::keyClick(window.Combo, Qt::Key_Left);
+    QTRY_COMPARE(window.pos(), start + QPoint(10, 10));
+    QTest::keyClick(window.Combo, Qt::Key_Escape);
+    QTRY_COMPARE(window.pos(), start + QPoint(20, 10));
+    QCOMPARE(window.Combo->currentIndex(), 1);
   }
 
   void maximizingAndRestoringKeepsTheRules() {

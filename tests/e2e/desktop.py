@@ -331,10 +331,11 @@ class Desktop:
         from zoneinfo import ZoneInfo
         return datetime.fromtimestamp(epoch_seconds, ZoneInfo(self.tz)).replace(tzinfo=None)
 
-    def start(self, fake_time=None, program=PROGRAM, wrapper=()):
+    def start(self, fake_time=None, program=PROGRAM, wrapper=(), env=None):
         """Starts the program, on a frozen fake clock if fake_time (epoch seconds) is given, and
-        waits for its window. `wrapper` is a command the program runs under, such as valgrind."""
-        env = dict(self.env)
+        waits for its window. `wrapper` is a command the program runs under, such as valgrind;
+        `env` adds to the desktop's environment (a language of its own, say)."""
+        env = dict(self.env, **(env or {}))
         if fake_time is not None:
             self.clock.set(fake_time)
             env.update(self.clock.env)
@@ -349,6 +350,22 @@ class Desktop:
                  (line.split(":", 1) for line in info.splitlines() if ":" in line)}
         return tuple(int(field[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y",
                                               "Width", "Height"))
+
+    def stacked_over(self, upper, lower):
+        """Whether the X window `upper` stands over `lower`, as the X server stacks the windows
+        the window manager frames them in (the root's children)."""
+        def frame(window):
+            while True:
+                info = self.x("xwininfo", "-id", window, "-tree")
+                parent = re.search(r"Parent window id: (0x[0-9a-f]+)", info).group(1)
+                if parent == re.search(r"Root window id: (0x[0-9a-f]+)", info).group(1):
+                    return int(window, 0)
+                window = parent
+
+        # xwininfo lists them from the top down.
+        stacked = [int(w, 16) for w in re.findall(r"^\s+(0x[0-9a-f]+)",
+                                                  self.x("xwininfo", "-root", "-children"), re.M)]
+        return stacked.index(frame(upper)) < stacked.index(frame(lower))
 
     def screenshot(self, name, geometry=None):
         path = os.path.join(ARTIFACTS, name)

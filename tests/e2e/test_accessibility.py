@@ -116,7 +116,15 @@ class AccessibilityTest(unittest.TestCase):
     def test_a_screen_reader_finds_the_frame_its_buttons_and_the_unit(self):
         if not screen_reader_available():
             self.skipTest("not installed: python3-pyatspi")
-        with Desktop(env={"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}) as desktop:
+        # The caption's buttons are named in the user's language, in the toolkit's own words.
+        for language, names in (("C.UTF-8", ("Window menu", "Close")),
+                                ("ja_JP.UTF-8", ("メニュー", "閉じる"))):
+            with self.subTest(language=language):
+                self.check_tree(language, *names)
+
+    def check_tree(self, language, menu_name, close_name):
+        env = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "LANG": language}
+        with Desktop(env=env) as desktop:
             desktop.session_bus()
 
             ask = lambda *act: accessible_tree(desktop, *act)  # noqa: E731
@@ -130,10 +138,10 @@ class AccessibilityTest(unittest.TestCase):
             # The caption bar's parts, then the window's controls, each where its parent has it.
             self.assert_tree_is_whole(frame)
             menu, title, close, client = frame["children"]
-            self.assertEqual((menu["role"], menu["name"]), ("push button", "Window menu"))
+            self.assertEqual((menu["role"], menu["name"]), ("push button", menu_name))
             self.assertIn("ShowMenu", menu["actions"])
             self.assertEqual((title["role"], title["name"]), ("label", count))
-            self.assertEqual((close["role"], close["name"]), ("push button", "Close"))
+            self.assertEqual((close["role"], close["name"]), ("push button", close_name))
             self.assertIn("Press", close["actions"])
             combo = client["children"][0]
             self.assertEqual((combo["role"], combo["name"], combo["text"]),
@@ -155,7 +163,7 @@ class AccessibilityTest(unittest.TestCase):
             window.wait_title(expected_count("yyyy", wall))
 
             # The close button's action ends the program, as a click does.
-            ask("push button", "Close", "Press")
+            ask("push button", close_name, "Press")
             self.assertEqual(window.process.wait(10 * patience()), 0)
 
     def assert_tree_is_whole(self, node, path="frame"):
@@ -168,7 +176,8 @@ class AccessibilityTest(unittest.TestCase):
         with Desktop() as desktop:
             desktop.session_bus()
             orca = Orca(desktop)
-            window = desktop.start()  # on the real clock: a new count each second
+            # On the real clock, a new count each second; in Japanese, as its menu's words.
+            window = desktop.start(env={"LANG": "ja_JP.UTF-8"})
             # Focused as the window manager maps it.
             orca.wait_said(FRAME, "単位 combo box.", "秒.")
             # Each unit picked from the keyboard, once; and nothing over seconds at rest, while
@@ -178,9 +187,9 @@ class AccessibilityTest(unittest.TestCase):
                 self.assertEqual(orca.wait_said(f"{label}."), [f"{label}."])
             time.sleep(4)
             self.assertEqual(orca.said()[orca.heard:], [])
-            # The window menu from the keyboard, at its first item.
+            # The window menu from the keyboard, at its first item, Move.
             window.key("shift+F10")
-            self.assertEqual(orca.wait_said("Minimize."), ["Minimize."])
+            self.assertEqual(orca.wait_said("移動(M)"), ["移動(M)"])
             window.key("Escape")
             orca.wait_said(FRAME)  # back in the window
             # Tab keeps the keyboard on the combo box, out of its closed list.

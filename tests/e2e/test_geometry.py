@@ -80,6 +80,36 @@ def minimize_twice(desktop, window, geometry, grip):
         window.wait_geometry(geometry)
 
 
+def window_menu(desktop, window, key):
+    """Opens the window menu from the keyboard and picks an item by its key."""
+    window.activate()
+    window.key("shift+F10")
+    wait_for("the window menu", lambda: len(desktop.x(
+        "xdotool", "search", "--onlyvisible", "--pid", str(window.process.pid)).split()) > 1)
+    window.key(key)
+
+
+def on_top_and_moved(desktop, window, geometry):
+    """Always on Top from the window menu keeps the window above another window raised over it,
+    and chosen again lets that window cover it, the window's place and size unchanged; Move
+    moves it with the arrow keys, until Return."""
+    x, y = geometry[:2]
+    desktop.spawn(["xmessage", "-name", "other", "-geometry", f"+{x - 20}+{y - 10}", "another"])
+    other = wait_for("the other window", lambda: desktop.x(
+        "xdotool", "search", "--onlyvisible", "--classname", "other")).split()[0]
+    for above in (True, False):
+        window_menu(desktop, window, "t")
+        wait_for(f"_NET_WM_STATE_ABOVE {'set' if above else 'gone'}",
+                 lambda: ("_NET_WM_STATE_ABOVE" in window.state()) == above)
+        desktop.x("xdotool", "windowactivate", "--sync", other, "windowraise", other)
+        wait_for("the stacking order", lambda: desktop.stacked_over(window.id, other) == above)
+        assert window.geometry() == geometry, window.geometry()
+    window_menu(desktop, window, "m")
+    window.key("Right", "Right", "Return")
+    wait_for("the window moved right", lambda: (
+        lambda now: now[0] > x and now[1:] == geometry[1:])(window.geometry()))
+
+
 class TitleBarTest(unittest.TestCase):
     def test_under_every_window_manager_and_scale(self):
         # All of them, or those the environment names (the suite runs them in parts at once).
@@ -140,6 +170,7 @@ class TitleBarTest(unittest.TestCase):
              (x, y, width, collapsed))
         if ratio == 1:
             minimize_twice(desktop, window, (x, y, width, collapsed), grip)
+            on_top_and_moved(desktop, window, (x, y, width, collapsed))
 
     def test_between_monitors_of_different_scales(self):
         # metacity tells the toolkit of a new size and a new monitor in one breath.

@@ -43,6 +43,7 @@ class PackageTest(unittest.TestCase):
         self.assertRegex(fields, r"Depends: .*qt6-qpa-plugins")
         self.assertRegex(fields, r"Recommends: .*fonts-noto-cjk")
         self.assertRegex(fields, r"Recommends: .*qt6-wayland")
+        self.assertRegex(fields, r"Recommends: .*qt6-translations-l10n")
 
     @unittest.skipUnless(os.geteuid() == 0, "installing a package needs root")
     def test_installs_starts_and_removes_with_apt(self):
