@@ -19,7 +19,6 @@ Every desktop has a session bus, as a user's has.
 """
 
 import argparse
-import glob
 import os
 import platform
 import statistics
@@ -30,7 +29,7 @@ import threading
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from desktop import Desktop  # noqa: E402
+from desktop import Desktop, scheduled as sched  # noqa: E402
 
 
 # Fonts as a desktop with a full set of them has (what the machine has installed), and as few as
@@ -68,20 +67,6 @@ def stop(pid):
         os.kill(pid, 15)
     except ProcessLookupError:
         pass
-
-
-def sched(pid):
-    """CPU nanoseconds and times scheduled in, over all the process's threads."""
-    cpu = runs = 0
-    for path in glob.glob(f"/proc/{pid}/task/*/schedstat"):
-        try:
-            with open(path) as f:
-                on_cpu, _, slices = (int(v) for v in f.read().split())
-        except (FileNotFoundError, ValueError):
-            continue
-        cpu += on_cpu
-        runs += slices
-    return cpu, runs
 
 
 def desktop_cpu_ns(desktop, pid):

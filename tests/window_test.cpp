@@ -15,10 +15,13 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <chrono>
+#include <cmath>
 #include <stdexcept>
 #include <system_error>
 
 #include "frame/caption_colours.h"
+#include "runtime/local_clock.h"
 #include "runtime/run_time_error.h"
 #include "window/fmain.h"
 #include "window/geometry.h"
@@ -144,6 +147,21 @@ class WindowTest : public QObject {
     tick({3000, 1, 1, 0, 0, 2}, QStringLiteral("-2"));
     QVERIFY2(window.Timer->remainingTime() <= 750,
              qPrintable(QString::number(window.Timer->remainingTime())));
+    // Each tick is armed for just past the system clock's next second, never on it: a timer
+    // that fires on the boundary may read the clock a moment before it and show a count a second
+    // late.
+    using namespace std::chrono;
+    for (int tries = 0; tries < 3; ++tries) {
+      const auto before = system_clock::now();
+      const milliseconds wait = countdown::runtime::UntilNextSecond();
+      const auto after = system_clock::now();
+      const auto second = ceil<seconds>(before);
+      if (second != ceil<seconds>(after)) continue;  // the second turned meanwhile
+      QVERIFY2(before + wait >= second + microseconds(900) - (after - before) &&
+                   after + wait <= second + milliseconds(2) + (after - before),
+               qPrintable(
+                   QString::number(duration<double, std::milli>(before + wait - second).count())));
+    }
   }
 
   void opensCollapsedAtTheCornerOfTheCreatedWindow() {
@@ -163,6 +181,20 @@ class WindowTest : public QObject {
     QCOMPARE(window.Combo->geometry(), QRect(0, -1, 107, 20));
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QCOMPARE(QApplication::focusWidget(), window.Combo);
+  }
+
+  // Run at Qt's scale factor 1.5 too (window_test_at_1.5): the device pixels the size rules give.
+  void deviceSizesFollowTheRatio() {
+    fMain window(clock());
+    QVERIFY(loadAndShow(window));
+    const qreal ratio = window.devicePixelRatio();
+    const auto pixels = [ratio](double twips) {
+      return static_cast<int>(std::lround(twips / 15 * ratio));
+    };
+    QCOMPARE(window.DeviceSize(), QSize(pixels(1725), pixels(405)));
+    // The lower edge stops at the combo box's bottom, in the same pixels.
+    window.ResizeTo(QSize(pixels(1725), pixels(1000)));
+    QTRY_COMPARE(window.DeviceSize(), QSize(pixels(1725), pixels(690)));
   }
 
   void frameMetricsRoundToTheNearestPixel_data() {
@@ -223,6 +255,10 @@ class WindowTest : public QObject {
     // one pixel more would not fit.
     QFont title = QFontDatabase::systemFont(QFontDatabase::TitleFont);
     title.setBold(true);
+    // Run with a title font of digits of different widths too (window_test_cantarell).
+    if (const QByteArray family = qgetenv("COUNTDOWN3000_TITLE_FAMILY"); !family.isEmpty()) {
+      QCOMPARE(QFontInfo(title).family(), QString::fromUtf8(family));
+    }
     if (width(title) <= room) {
       QCOMPARE(font.stretch(), int(QFont::Unstretched));
       QCOMPARE(QFontInfo(font).pixelSize(), QFontInfo(title).pixelSize());
@@ -245,7 +281,8 @@ class WindowTest : public QObject {
     inPixels.setPixelSize(QFontInfo(font).pixelSize());
     painter.setFont(inPixels);
     painter.setPen(colours.text);
-    painter.drawText(text.rect(), Qt::AlignLeft | Qt::AlignVCenter, count);
+    painter.drawText(QRectF(QPointF(), text.deviceIndependentSize()),
+                     Qt::AlignLeft | Qt::AlignVCenter, count);
     painter.end();
     QCOMPARE(drawn, text);
   }
@@ -257,7 +294,9 @@ class WindowTest : public QObject {
     const auto palette = [](QColor caption, QColor captionText, QColor texts, QColor bright) {
       QPalette p;
       for (const auto group : {QPalette::Active, QPalette::Inactive}) {
-        p.setColor(group, QPalette::Highlight, caption);
+        // The groups' own shades, so that one taken for the other is seen.
+        p.setColor(group, QPalette::Highlight,
+                   group == QPalette::Active ? caption : caption.darker(130));
         p.setColor(group, QPalette::Button, caption.lighter(115));
         p.setColor(group, QPalette::HighlightedText, captionText);
         p.setColor(group, QPalette::WindowText, captionText);
@@ -288,6 +327,10 @@ class WindowTest : public QObject {
         countdown::frame::CaptionColoursOf(palette, active);
     QCOMPARE(colours.text, text);
     QVERIFY(countdown::frame::ContrastRatio(colours.text, colours.background) >= 4.5);
+    // Active, the caption is highlighted; inactive, it is a shade of the inactive buttons.
+    QCOMPARE(colours.background,
+             active ? palette.color(QPalette::Active, QPalette::Highlight)
+                    : palette.color(QPalette::Inactive, QPalette::Button).darker(115));
   }
 
   void captionBarMovesResizesAndCloses() {

@@ -98,6 +98,21 @@ def describe_process(name, process):
     return f"{name} is {states.get(fields[0], fields[0])}, {cpu:.2f} s of CPU so far"
 
 
+def scheduled(pid):
+    """CPU nanoseconds a process has used, and how often the scheduler ran one of its threads
+    (its wake-ups), over all its threads."""
+    cpu = runs = 0
+    for path in glob.glob(f"/proc/{pid}/task/*/schedstat"):
+        try:
+            with open(path) as f:
+                on_cpu, _, slices = (int(v) for v in f.read().split())
+        except (FileNotFoundError, ValueError):
+            continue  # a thread that ended meanwhile
+        cpu += on_cpu
+        runs += slices
+    return cpu, runs
+
+
 class FakeClock:
     """A clock for the program, set by writing libfaketime's timestamp file. Each time is frozen
     until the next one is set."""
@@ -450,16 +465,34 @@ class Window:
             raise AssertionError(f"{expected!r} not found in {seen[-1]!r}") from None
         return seen[-1]
 
-    def read_caption(self, name):
-        """Photographs the screen and reads the count in the window's caption bar back. Under a
-        window manager that composites (mutter always does), the screen on Xvfb shows none of
-        its windows: the photograph is then of the window itself."""
+    def photograph(self):
+        """A photograph of the screen, and where the window is on it. Under a window manager
+        that composites (mutter always does), the screen on Xvfb shows none of its windows: the
+        photograph is then of the window itself."""
         photo = os.path.join(self.desktop.dir, "screen.png")
         if self.desktop.wm in COMPOSITING:
             subprocess.run(["import", "-window", self.id, photo], env=self.desktop.env, check=True)
-            return read_count(photo, (0, 0, *self.geometry()[2:]), name)
+            return photo, (0, 0, *self.geometry()[2:])
         subprocess.run(["import", "-window", "root", photo], env=self.desktop.env, check=True)
-        return read_count(photo, self.geometry(), name)
+        return photo, self.geometry()
+
+    def read_caption(self, name):
+        """Photographs the screen and reads the count in the window's caption bar back."""
+        return read_count(*self.photograph(), name)
+
+    def client_area(self, name):
+        """A photograph of what the window shows under its caption bar, kept as `name`.png with
+        the artifacts; None while the window shows nothing there."""
+        photo, (x, y, width, height) = self.photograph()
+        border, caption = round(width * 4 / 115), round(width * 19 / 115)
+        top = y + border + caption
+        if height - border - caption - border <= 0:
+            return None
+        path = os.path.join(ARTIFACTS, f"{name}.png")
+        subprocess.run(["convert", photo, "-crop", f"{width - 2 * border}x"
+                        f"{height - 2 * border - caption}+{x + border}+{top}", "+repage", path],
+                       check=True)
+        return path
 
     def wait_geometry(self, expected, timeout=3.0):
         """Waits until (left, top, width, height) matches `expected`, where None

@@ -4,6 +4,7 @@ person reads in its caption bar, and what its caption, edges, buttons and window
 
 import json
 import os
+import subprocess
 import time
 import unittest
 from datetime import datetime
@@ -78,6 +79,14 @@ def minimize_twice(desktop, window, geometry, grip):
         wait_for("minimized", lambda: "HIDDEN" in window.state())
         window.activate()
         window.wait_geometry(geometry)
+
+
+def painted(photo):
+    """`photo`, where it holds more than a plain surface: the combo box's frame, arrow and label
+    drawn in their shades."""
+    colours = subprocess.run(["identify", "-format", "%k", photo], capture_output=True,
+                             text=True).stdout if photo else ""
+    return photo if int(colours or 0) > 16 else None
 
 
 def window_menu(desktop, window, key):
@@ -166,6 +175,15 @@ class TitleBarTest(unittest.TestCase):
         x, y = x + 60, y + 40
         drag(window, (x + 50, y + collapsed - 2), (x + 50, y + collapsed + 60),
              (x, y, width, expanded))
+        # Uncovered, the combo box shows the unit picked: the label changes with the unit.
+        labels = [f"{name}-expanded", f"{name}-expanded-other-unit"]
+        shown = wait_for("the combo box painted", lambda: painted(window.client_area(labels[0])))
+        window.activate()
+        window.key("Home" if ratio == 1 else "End")
+        window.wait_title(LATER_SECONDS if ratio == 1 else YEARS)
+        wait_for("the other label painted", lambda: (
+            lambda path: painted(path) and differing_pixels(shown, path))(
+                window.client_area(labels[1])))
         drag(window, (x + 50, y + expanded - 2), (x + 50, y + expanded - 60),
              (x, y, width, collapsed))
         if ratio == 1:
@@ -240,6 +258,21 @@ class TitleBarTest(unittest.TestCase):
             count = str(expected_count("s", desktop.wall_clock(later)))
             window.wait_title(count)
             window.wait_caption(count, "caption-9000")
+
+    def test_a_title_font_of_uneven_digits(self):
+        # GNOME's title font, Cantarell Bold, whose digits are not all as wide (the window takes
+        # the widest for each): eleven digits, and thirteen characters made smaller, read whole.
+        fonts = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..",
+                             "cantarell_first.conf")
+        with Desktop(env={"FONTCONFIG_FILE": fonts}) as desktop:
+            if "Cantarell" not in desktop.x("fc-match", "-f", "%{family}", "sans:bold"):
+                self.skipTest("not installed: fonts-cantarell")
+            window = desktop.start(fake_time=MOMENT)
+            window.wait_caption(SECONDS, "caption-cantarell")
+            later = int(datetime(9000, 6, 1, tzinfo=ZoneInfo("Asia/Tokyo")).timestamp())
+            desktop.set_clock(later)
+            window.wait_caption(str(expected_count("s", desktop.wall_clock(later))),
+                                "caption-cantarell-9000")
 
     def test_at_192_dpi(self):
         with Desktop(width=2048, height=1536, dpi=192) as desktop:

@@ -11,6 +11,8 @@ import tempfile
 import unittest
 import xml.etree.ElementTree as ElementTree
 
+from desktop import Desktop
+
 PREFIX = os.environ["COUNTDOWN3000_PREFIX"]
 BUILD = os.environ["COUNTDOWN3000_BUILD"]
 APP_ID = "io.github.countdown3000.Countdown3000"
@@ -54,6 +56,11 @@ class InstallTest(unittest.TestCase):
             entry = dict(line.split("=", 1) for line in f.read().splitlines() if "=" in line)
         self.assertEqual(entry["Icon"], APP_ID)
         self.assertEqual(entry["Exec"], "countdown3000")
+        # Docks and launch feedback find the running window by its class.
+        with Desktop() as desktop:
+            window = desktop.start()
+            wm_class = desktop.x("xprop", "-id", window.id, "WM_CLASS").split("=", 1)[1]
+            self.assertEqual(wm_class.split(",")[-1].strip().strip('"'), entry["StartupWMClass"])
         self.assertIn("Clock", entry["Categories"].split(";"))
         self.assertTrue(entry["Name[ja]"] and entry["Comment[ja]"])
 
