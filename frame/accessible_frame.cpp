@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <array>
 
+#include "accessible_leaf.h"
 #include "framed_window.h"
 #include "window_words.h"
 
@@ -16,7 +17,7 @@ namespace countdown::frame {
 namespace {
 
 // One of the caption bar's parts: drawn by the window, with no widget of its own.
-class CaptionPart : public QAccessibleInterface, public QAccessibleActionInterface {
+class CaptionPart : public AccessibleLeaf {
  public:
   // In the caption bar's order.
   enum class Kind { Icon, Title, CloseButton };
@@ -24,16 +25,10 @@ class CaptionPart : public QAccessibleInterface, public QAccessibleActionInterfa
   CaptionPart(FramedWindow* window, Kind kind) : window_(window), kind_(kind) {}
 
   bool isValid() const override { return !window_.isNull(); }
-  QObject* object() const override { return nullptr; }
   QWindow* window() const override { return window_ ? window_->windowHandle() : nullptr; }
   QAccessibleInterface* parent() const override {
     return QAccessible::queryAccessibleInterface(window_.data());
   }
-  QAccessibleInterface* child(int) const override { return nullptr; }
-  int childCount() const override { return 0; }
-  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-  QAccessibleInterface* focusChild() const override { return nullptr; }
 
   QString text(QAccessible::Text t) const override {
     if (t != QAccessible::Name || !window_) return {};
@@ -47,7 +42,6 @@ class CaptionPart : public QAccessibleInterface, public QAccessibleActionInterfa
     }
     return {};
   }
-  void setText(QAccessible::Text, const QString&) override {}
 
   QRect rect() const override {
     if (!window_) return {};
@@ -73,13 +67,9 @@ class CaptionPart : public QAccessibleInterface, public QAccessibleActionInterfa
     state.invisible = shown == nullptr || shown->isHidden();
     return state;
   }
-  void* interface_cast(QAccessible::InterfaceType type) override {
-    return type == QAccessible::ActionInterface && kind_ != Kind::Title
-               ? static_cast<QAccessibleActionInterface*>(this)
-               : nullptr;
+  QStringList actionNames() const override {
+    return kind_ == Kind::Title ? QStringList() : QStringList{Action()};
   }
-
-  QStringList actionNames() const override { return {Action()}; }
   void doAction(const QString& name) override {
     if (name != Action() || !window_ || kind_ == Kind::Title) return;
     // After the call that asked for it has been answered: the menu runs a loop of its own, and
@@ -91,7 +81,6 @@ class CaptionPart : public QAccessibleInterface, public QAccessibleActionInterfa
                                 Qt::QueuedConnection);
     }
   }
-  QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
  private:
   const QString& Action() const {

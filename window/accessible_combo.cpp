@@ -12,16 +12,17 @@
 #include <QStyleOptionComboBox>
 #include <vector>
 
+#include "frame/accessible_leaf.h"
+
 namespace {
 
 // One of the combo box's entries, whether its list is open or not, as a GTK combo box offers its
 // menu's items: a screen reader moves to the entry picked and reads it out, and may pick one.
-class Entry : public QAccessibleInterface, public QAccessibleActionInterface {
+class Entry : public countdown::frame::AccessibleLeaf {
  public:
   Entry(QComboBox* combo, int index) : combo_(combo), index_(index) {}
 
   bool isValid() const override { return Combo() != nullptr; }
-  QObject* object() const override { return nullptr; }
   QWindow* window() const override {
     const QComboBox* const combo = Combo();
     return combo != nullptr ? combo->window()->windowHandle() : nullptr;
@@ -29,17 +30,11 @@ class Entry : public QAccessibleInterface, public QAccessibleActionInterface {
   QAccessibleInterface* parent() const override {
     return QAccessible::queryAccessibleInterface(combo_.data());
   }
-  QAccessibleInterface* child(int) const override { return nullptr; }
-  int childCount() const override { return 0; }
-  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-  QAccessibleInterface* focusChild() const override { return nullptr; }
 
   QString text(QAccessible::Text t) const override {
     const QComboBox* const combo = Combo();
     return t == QAccessible::Name && combo != nullptr ? combo->itemText(index_) : QString();
   }
-  void setText(QAccessible::Text, const QString&) override {}
   // Where the combo box shows it, while it is the one picked.
   QRect rect() const override {
     const QComboBox* const combo = Picked();
@@ -55,10 +50,6 @@ class Entry : public QAccessibleInterface, public QAccessibleActionInterface {
     state.invisible = combo == nullptr || !combo->isVisible();
     return state;
   }
-  void* interface_cast(QAccessible::InterfaceType type) override {
-    return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
-                                                : nullptr;
-  }
 
   QStringList actionNames() const override { return {pressAction()}; }
   void doAction(const QString& name) override {
@@ -66,7 +57,6 @@ class Entry : public QAccessibleInterface, public QAccessibleActionInterface {
       combo->setCurrentIndex(index_);
     }
   }
-  QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
  private:
   // The combo box while it has this entry, and while it is the one picked.
