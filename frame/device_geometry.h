@@ -66,8 +66,8 @@ class DeviceGeometry {
   bool ToAnnounce(QPoint real, QPoint believed);
   // And whether the toolkit, which believes the window `believed` device pixels large at `ratio`
   // device pixels to its own, is a pixel of its own or more from the size reported: told of a
-  // move to another monitor and of a new size together, it may take the size at the last
-  // monitor's ratio (metacity). Once for each such belief.
+  // move to another monitor and of a new size in one batch of events, it takes the size at the
+  // ratio of the monitor it knew when each event came. Once for each such belief.
   bool ToAnnounce(QSizeF believed, double ratio);
 
   // What to ask for now, if anything: nothing during a drag, and never the same size twice from

@@ -101,17 +101,19 @@ QPoint FramedWindow::ToLogical(QPoint device) const {
 
 void FramedWindow::Hold(QSize size, QSize minimum, QSize maximum) {
   geometry_.Report(DeviceSize());
-  limits_ = {minimum, maximum};
-  // The toolkit keeps its own resizes within its limits, and writes them in the size hints it
-  // maps the window with, in logical pixels: exact device pixels where those are whole logical
-  // ones. Its size steps start from the base size, the smallest.
-  const auto logical = [ratio = devicePixelRatio()](QSize device) {
-    return (QSizeF(device) / ratio).toSize();
-  };
-  setMinimumSize(logical(minimum));
-  setMaximumSize(logical(maximum));
-  setBaseSize(logical(minimum));
-  if (testAttribute(Qt::WA_WState_Created)) x11::HoldSizeHints(winId(), minimum, maximum);
+  if (limits_ != std::pair{minimum, maximum}) {
+    limits_ = {minimum, maximum};
+    // The toolkit keeps its own resizes within its limits, and writes them in the size hints it
+    // maps the window with, in logical pixels: exact device pixels where those are whole logical
+    // ones. Its size steps start from the base size, the smallest.
+    const auto logical = [ratio = devicePixelRatio()](QSize device) {
+      return (QSizeF(device) / ratio).toSize();
+    };
+    setMinimumSize(logical(minimum));
+    setMaximumSize(logical(maximum));
+    setBaseSize(logical(minimum));
+    if (testAttribute(Qt::WA_WState_Created)) x11::HoldSizeHints(winId(), minimum, maximum);
+  }
   geometry_.Want(size, DeviceDpi());
   AskForWanted();
 }
@@ -124,8 +126,9 @@ void FramedWindow::SizeChanged() {
   if (native != nullptr && isVisible() && x11::ReportedSize(winId())) {
     const qreal ratio = devicePixelRatio();
     // Told of a move to another monitor and of a new size at once, the toolkit may take the
-    // size at the last monitor's ratio of device pixels (metacity): it is told again. Its
-    // widget may keep a size its window no longer has: it takes the window's.
+    // size at the last monitor's ratio of device pixels: it is told again. Its widget may keep
+    // a size its window no longer has (after a move between monitors under metacity): it takes
+    // the window's.
     if (geometry_.ToAnnounce(QSizeF(native->size()) * ratio, ratio)) {
       x11::AnnounceGeometry(winId());
     } else if (size() != native->size()) {
