@@ -118,6 +118,16 @@ void FramedWindow::Hold(QSize size, QSize minimum, QSize maximum) {
   AskForWanted();
 }
 
+bool FramedWindow::SizedByWindowManager() const {
+  if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
+    return true;
+  }
+  const QSize size = DeviceSize();
+  const bool beyond =
+      size.width() > limits_.second.width() || size.height() > limits_.second.height();
+  return beyond && testAttribute(Qt::WA_WState_Created) && x11::SizedByWindowManager(winId());
+}
+
 void FramedWindow::SizeChanged() {
   const QSize device = DeviceSize();
   geometry_.Report(device);

@@ -71,6 +71,10 @@ class FramedWindow : public QWidget {
   // Whether the size the window has is its own on this monitor, for its rules to judge: not the
   // last monitor's, nor the window manager's before it has shown the window.
   bool SizeIsOwn() const { return geometry_.IsOwn(DeviceDpi()); }
+  // Whether the window manager has the window minimized, maximized or full screen, and with that
+  // its size: as the toolkit knows, or, where the window is larger than a drag could make it, as
+  // the window manager says now (the toolkit may hear of the state only after the new size).
+  bool SizedByWindowManager() const;
 
   // The window menu (Move, Minimize, Always on Top, Close, in the user's language), opened under
   // the caption bar's icon as from the keyboard (Alt+Space, Shift+F10, the Menu key): with its

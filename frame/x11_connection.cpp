@@ -28,6 +28,8 @@ Connection::Questions Connection::Ask(xcb_connection_t* x) {
                   intern("_NET_FRAME_EXTENTS"),
                   intern("_NET_WM_STATE"),
                   intern("_NET_WM_STATE_ABOVE"),
+                  {intern("_NET_WM_STATE_FULLSCREEN"), intern("_NET_WM_STATE_MAXIMIZED_VERT"),
+                   intern("_NET_WM_STATE_MAXIMIZED_HORZ")},
                   xcb_query_extension(x, static_cast<std::uint16_t>(kInput.size()), kInput.data())};
   xcb_flush(x);
   return asked;
@@ -47,10 +49,16 @@ const Connection::Answers& Connection::Names() {
                                                  &std::free);
       return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     };
-    Answers names{atom(asked_.moveResize),   atom(asked_.supported),
-                  atom(asked_.check),        atom(asked_.wmState),
-                  atom(asked_.frameExtents), atom(asked_.netWmState),
-                  atom(asked_.above),        0};
+    Answers names{atom(asked_.moveResize),
+                  atom(asked_.supported),
+                  atom(asked_.check),
+                  atom(asked_.wmState),
+                  atom(asked_.frameExtents),
+                  atom(asked_.netWmState),
+                  atom(asked_.above),
+                  {},
+                  0};
+    std::ranges::transform(asked_.sized, names.sized.begin(), atom);
     const Owned<xcb_query_extension_reply_t> extension(
         xcb_query_extension_reply(x, asked_.input, nullptr), &std::free);
     if (extension && extension->present) names.input = extension->major_opcode;

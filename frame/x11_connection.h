@@ -54,6 +54,8 @@ class Connection final : public QAbstractNativeEventFilter {
   // What the frame asks of the server once.
   struct Answers {
     xcb_atom_t moveResize, supported, check, wmState, frameExtents, netWmState, above;
+    // The states in which the window manager sizes the window: full screen, maximized.
+    std::array<xcb_atom_t, 3> sized;
     std::uint8_t input;  // the XInput extension's major opcode, 0 without it
   };
   const Answers& Names();
@@ -112,6 +114,7 @@ class Connection final : public QAbstractNativeEventFilter {
  private:
   struct Questions {
     xcb_intern_atom_cookie_t moveResize, supported, check, wmState, frameExtents, netWmState, above;
+    std::array<xcb_intern_atom_cookie_t, 3> sized;
     xcb_query_extension_cookie_t input;
   };
   void KeyboardFocusMoved(const xcb_focus_in_event_t& focus, bool in, std::uint32_t sequence);

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <utility>
+#include <vector>
 
 #include "x11_connection.h"
 
@@ -61,20 +62,37 @@ std::optional<bool> StartKeyboardMove(WId window, QObject* context, std::functio
   return true;
 }
 
-std::optional<bool> KeptAbove(WId window) {
-  Connection* const c = Connection::Get();
-  if (c == nullptr || !c->Offers(c->Names().above)) return {};
+namespace {
+
+// The states the window manager says `window` is in (_NET_WM_STATE).
+std::vector<xcb_atom_t> States(Connection& c, WId window) {
   const Owned<xcb_get_property_reply_t> state(
-      xcb_get_property_reply(c->x,
-                             xcb_get_property(c->x, 0, static_cast<xcb_window_t>(window),
-                                              c->Names().netWmState, XCB_ATOM_ATOM, 0, 64),
+      xcb_get_property_reply(c.x,
+                             xcb_get_property(c.x, 0, static_cast<xcb_window_t>(window),
+                                              c.Names().netWmState, XCB_ATOM_ATOM, 0, 64),
                              nullptr),
       &std::free);
-  if (!state || state->format != 32) return false;
+  if (!state || state->format != 32) return {};
   const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(state.get()));
   const auto count =
       static_cast<std::size_t>(xcb_get_property_value_length(state.get())) / sizeof(xcb_atom_t);
-  return std::find(atoms, atoms + count, c->Names().above) != atoms + count;
+  return {atoms, atoms + count};
+}
+
+}  // namespace
+
+std::optional<bool> KeptAbove(WId window) {
+  Connection* const c = Connection::Get();
+  if (c == nullptr || !c->Offers(c->Names().above)) return {};
+  return std::ranges::count(States(*c, window), c->Names().above) > 0;
+}
+
+bool SizedByWindowManager(WId window) {
+  Connection* const c = Connection::Get();
+  if (c == nullptr) return false;
+  return std::ranges::any_of(States(*c, window), [c](xcb_atom_t state) {
+    return std::ranges::count(c->Names().sized, state) > 0;
+  });
 }
 
 void KeepAbove(WId window, bool above) {
@@ -212,6 +230,7 @@ namespace countdown::frame::x11 {
 std::optional<bool> StartDrag(WId, QPoint, Drag) { return {}; }
 std::optional<bool> StartKeyboardMove(WId, QObject*, std::function<void()>) { return {}; }
 std::optional<bool> KeptAbove(WId) { return {}; }
+bool SizedByWindowManager(WId) { return false; }
 void KeepAbove(WId, bool) {}
 std::optional<PointerState> Pointer() { return {}; }
 std::optional<QPoint> Position(WId) { return {}; }

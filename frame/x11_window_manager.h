@@ -29,6 +29,10 @@ std::optional<bool> StartKeyboardMove(WId window, QObject* context, std::functio
 // Whether the window manager keeps `window` above other windows (_NET_WM_STATE_ABOVE), as it
 // says; empty off X11 and where the window manager does not offer it.
 std::optional<bool> KeptAbove(WId window);
+// Whether the window manager says it keeps `window` full screen or maximized, asked of the X server
+// now: the toolkit hears of it from the same property, which some window managers (icewm) write
+// only after they have resized the window.
+bool SizedByWindowManager(WId window);
 // Asks the window manager to keep `window` above other windows, or no longer.
 void KeepAbove(WId window, bool above);
 

@@ -139,7 +139,7 @@ void fMain::PlaceWindow() {
 void fMain::ApplySizeRules() {
   // Minimized, maximized or full screen, the window manager owns the size; the rules take over
   // again when the window is restored.
-  if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) return;
+  if (SizedByWindowManager()) return;
   // A size given to the window on the monitor it is on, by a drag of its lower edge, by the
   // window manager or by another program, is ruled. Any other (the last monitor's, or the window
   // manager's before it has shown the window) leaves the height as it was, in twips.

@@ -1,6 +1,7 @@
 """A real X desktop for end-to-end tests: Xvfb, a window manager, the installed program, and the X
 tools a person's actions go through (xdotool for keys and the mouse, xprop and xwininfo for reading)."""
 
+import ctypes
 import glob
 import os
 import re
@@ -511,6 +512,39 @@ class Window:
 
     def state(self):
         return self.desktop.x("xprop", "-id", self.id, "-notype", "_NET_WM_STATE")
+
+    def ask_state(self, add, state):
+        """Asks the window manager to add `state` (_NET_WM_STATE_FULLSCREEN, ...) to the window's
+        states or to remove it, as a pager does: a client message to the root window."""
+        x = ctypes.CDLL("libX11.so.6")
+        x.XOpenDisplay.restype = ctypes.c_void_p
+        x.XInternAtom.restype = ctypes.c_ulong
+        x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x.XDefaultRootWindow.restype = ctypes.c_ulong
+        x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                 ctypes.c_void_p]
+        for f in (x.XDefaultRootWindow, x.XFlush, x.XCloseDisplay):
+            f.argtypes = [ctypes.c_void_p]
+
+        class ClientMessage(ctypes.Structure):  # XClientMessageEvent, in an XEvent's room
+            _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                        ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                        ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                        ("format", ctypes.c_int), ("data", ctypes.c_long * 5),
+                        ("room", ctypes.c_long * 12)]
+
+        display = x.XOpenDisplay(self.desktop.display.encode())
+        assert display, f"cannot open {self.desktop.display}"
+        atom = lambda name: x.XInternAtom(display, name.encode(), 0)  # noqa: E731
+        # ClientMessage; remove (0) or add (1), asked by a pager (2).
+        message = ClientMessage(type=33, window=int(self.id), format=32,
+                                message_type=atom("_NET_WM_STATE"))
+        message.data[:] = [int(add), atom(state), 0, 2, 0]
+        # To the window manager: substructure redirect and notify.
+        x.XSendEvent(display, x.XDefaultRootWindow(display), 0, (1 << 20) | (1 << 19),
+                     ctypes.byref(message))
+        x.XFlush(display)
+        x.XCloseDisplay(display)
 
     def cpu_seconds(self):
         """User and system time the program has used so far."""

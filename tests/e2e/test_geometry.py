@@ -4,6 +4,7 @@ person reads in its caption bar, and what its caption, edges, buttons and window
 
 import json
 import os
+import signal
 import subprocess
 import time
 import unittest
@@ -87,6 +88,19 @@ def painted(photo):
     colours = subprocess.run(["identify", "-format", "%k", photo], capture_output=True,
                              text=True).stdout if photo else ""
     return photo if int(colours or 0) > 16 else None
+
+
+def full_screen_and_back(desktop, window, geometry):
+    """Full screen at a pager's request, once the window has heard of its new size (its count
+    changes after it), and back: the window takes its place and size again, though a window
+    manager may resize it before it says the window is full screen (icewm)."""
+    window.ask_state(True, "_NET_WM_STATE_FULLSCREEN")
+    wait_for("full screen", lambda: "FULLSCREEN" in window.state())
+    desktop.set_clock(LATER + 1)
+    window.wait_title(int(LATER_SECONDS) - 1)
+    window.ask_state(False, "_NET_WM_STATE_FULLSCREEN")
+    wait_for("no longer full screen", lambda: "FULLSCREEN" not in window.state())
+    window.wait_geometry(geometry)
 
 
 def window_menu(desktop, window, key):
@@ -188,6 +202,7 @@ class TitleBarTest(unittest.TestCase):
              (x, y, width, collapsed))
         if ratio == 1:
             minimize_twice(desktop, window, (x, y, width, collapsed), grip)
+            full_screen_and_back(desktop, window, (x, y, width, collapsed))
             on_top_and_moved(desktop, window, (x, y, width, collapsed))
 
     def test_between_monitors_of_different_scales(self):
@@ -291,6 +306,25 @@ class TitleBarTest(unittest.TestCase):
                                 ((WIDTH, MIN_HEIGHT), (WIDTH, MIN_HEIGHT))]:
                 desktop.x("xdotool", "windowsize", window.id, *map(str, asked))
                 window.wait_geometry((*CORNER, *kept))
+
+            # A window manager may say that a window is no longer full screen before it resizes
+            # it, while the window does not listen to its properties (a still window does not):
+            # the test plays one, with openbox ended.
+            os.killpg(desktop.groups[0].pid, signal.SIGTERM)
+            desktop.groups[0].wait()
+
+            def resize(size, kept=None, states=None):
+                if states is not None:
+                    desktop.x("xprop", "-id", window.id, "-f", "_NET_WM_STATE", "32a", "-set",
+                              "_NET_WM_STATE", ",".join(states))
+                desktop.x("xdotool", "windowsize", window.id, *map(str, size))
+                window.wait_geometry((None, None, *(kept or size)))
+            # Heard at once: the window was just given back to the root window.
+            resize((1024, 768), states=["_NET_WM_STATE_FULLSCREEN"])
+            wait_for("the window still", lambda: "PropertyChange" not in desktop.x(
+                "xwininfo", "-events", "-id", window.id))
+            resize((WIDTH, MIN_HEIGHT), states=["_NET_WM_STATE_ABOVE"])
+            resize((WIDTH, 100), (WIDTH, MAX_HEIGHT))
 
     def test_edges_and_buttons(self):
         # The window menu is tried under every window manager (minimize_twice).
