@@ -13,7 +13,7 @@ import time
 import unittest
 from datetime import datetime, timedelta
 
-from photographs import ARTIFACTS, read_count
+from photographs import ARTIFACTS, painted, read_count
 
 PROGRAM = os.environ.get("COUNTDOWN3000", "countdown3000")
 APP_ID = "io.github.countdown3000.Countdown3000"  # its desktop entry's name: its Wayland app_id
@@ -476,6 +476,18 @@ class Window:
             return photo, (0, 0, *self.geometry()[2:])
         subprocess.run(["import", "-window", "root", photo], env=self.desktop.env, check=True)
         return photo, self.geometry()
+
+    def wait_painted(self):
+        """Waits until the window shows what it painted, as a person first sees it: until the
+        program has seen its window shown, it takes a size given to it for the window manager's
+        first guess, and keeps its own."""
+        def probe():
+            photo, (x, y, width, height) = self.photograph()
+            crop = os.path.join(self.desktop.dir, "window.png")
+            subprocess.run(["convert", photo, "-crop", f"{width}x{height}+{x}+{y}", "+repage",
+                            crop], check=True)
+            return painted(crop)
+        wait_for("the window painted", probe, interval=0.1)
 
     def read_caption(self, name):
         """Photographs the screen and reads the count in the window's caption bar back."""

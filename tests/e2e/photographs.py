@@ -95,3 +95,11 @@ def differing_pixels(one, other):
     result = subprocess.run(["compare", "-metric", "AE", one, other, "null:"],
                             capture_output=True, text=True)
     return int(float(result.stderr.split()[0]))
+
+
+def painted(photo):
+    """`photo`, where it holds more than a plain surface: a caption, or a combo box's frame, arrow
+    and label, drawn in their shades."""
+    colours = subprocess.run(["identify", "-format", "%k", photo], capture_output=True,
+                             text=True).stdout if photo else ""
+    return photo if int(colours or 0) > 16 else None

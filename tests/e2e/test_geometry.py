@@ -13,7 +13,7 @@ from zoneinfo import ZoneInfo
 
 from desktop import (APP_ID, UNITS, WINDOW_MANAGERS, Desktop, expected_count, patience,
                      tiling_node, wait_for)
-from photographs import ARTIFACTS, differing_pixels
+from photographs import ARTIFACTS, differing_pixels, painted
 from wayland_desktops import Sway
 
 WIDTH, MIN_HEIGHT, MAX_HEIGHT = 1725 // 15, 405 // 15, 690 // 15  # 115, 27, 46 pixels
@@ -80,14 +80,6 @@ def minimize_twice(desktop, window, geometry, grip):
         wait_for("minimized", lambda: "HIDDEN" in window.state())
         window.activate()
         window.wait_geometry(geometry)
-
-
-def painted(photo):
-    """`photo`, where it holds more than a plain surface: the combo box's frame, arrow and label
-    drawn in their shades."""
-    colours = subprocess.run(["identify", "-format", "%k", photo], capture_output=True,
-                             text=True).stdout if photo else ""
-    return photo if int(colours or 0) > 16 else None
 
 
 def full_screen_and_back(desktop, window, geometry):
@@ -216,7 +208,7 @@ class TitleBarTest(unittest.TestCase):
         env = {"QT_SCREEN_SCALE_FACTORS": factors}
         with Desktop(wm=wm, width=2048, dpi=dpi, monitors=2, env=env) as desktop:
             window = desktop.start(fake_time=MOMENT)
-            window.wait_title(SECONDS)
+            window.wait_painted()
             (x, y, _, _), _ = expected_geometry(ratio)
             grip, was = (50, 8), ratio
             # Over to the second monitor by the caption and back: the spot of the window the pointer
@@ -299,6 +291,7 @@ class TitleBarTest(unittest.TestCase):
     def test_resizes_keep_to_the_size_rules(self):
         with Desktop() as desktop:
             window = desktop.start()
+            window.wait_painted()
             for asked, kept in [((WIDTH, 1000 // 15), (WIDTH, MAX_HEIGHT)),
                                 ((WIDTH, 100 // 15), (WIDTH, MIN_HEIGHT)),
                                 ((300, 40), (WIDTH, 40)),
@@ -330,6 +323,7 @@ class TitleBarTest(unittest.TestCase):
         # The window menu is tried under every window manager (minimize_twice).
         with Desktop() as desktop:
             window = desktop.start()
+            window.wait_painted()
             geometry = (*CORNER, WIDTH, MIN_HEIGHT)
             x, y = CORNER
             # The side borders never change the width; a double click on the caption harms
