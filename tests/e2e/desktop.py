@@ -1,6 +1,7 @@
 """A real X desktop for end-to-end tests: Xvfb, a window manager, the installed program, and the X
 tools a person's actions go through (xdotool for keys and the mouse, xprop and xwininfo for reading)."""
 
+import contextlib
 import ctypes
 import glob
 import os
@@ -187,6 +188,31 @@ WINDOW_MANAGER_ENV = {"kwin": {"KWIN_COMPOSE": "N"}}
 COMPOSITING = {"mutter"}
 
 
+class ClientMessage(ctypes.Structure):
+    """XClientMessageEvent, in an XEvent's room."""
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                ("data", ctypes.c_long * 5), ("room", ctypes.c_long * 12)]
+
+
+def xlib():
+    """libX11, with the types of the functions the tests call."""
+    x = ctypes.CDLL("libX11.so.6")
+    x.XOpenDisplay.restype = ctypes.c_void_p
+    x.XInternAtom.restype = ctypes.c_ulong
+    x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x.XDefaultRootWindow.restype = ctypes.c_ulong
+    x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                             ctypes.c_void_p]
+    x.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
+    x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+    x.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
+    for f in (x.XDefaultRootWindow, x.XFlush, x.XPending, x.XCloseDisplay):
+        f.argtypes = [ctypes.c_void_p]
+    return x
+
+
 class Desktop:
     """Xvfb with a window manager on a display of its own, and the program on it. The window
     manager runs with a fresh HOME and a session bus of its own, in a process group that is
@@ -290,6 +316,29 @@ class Desktop:
 
     def x(self, *args):
         return subprocess.run(args, env=self.env, capture_output=True, text=True).stdout
+
+    @contextlib.contextmanager
+    def client_messages(self, kind):
+        """The client messages of `kind` (_NET_WM_MOVERESIZE, ...) sent to the root window, as
+        to a window manager, while the `with` block runs: a list of their data, filled in as
+        the block ends."""
+        x = xlib()
+        display = x.XOpenDisplay(self.display.encode())
+        assert display, f"cannot open {self.display}"
+        wanted = x.XInternAtom(display, kind.encode(), 0)
+        x.XSelectInput(display, x.XDefaultRootWindow(display), 1 << 19)  # substructure notify
+        x.XSync(display, 0)
+        seen = []
+        try:
+            yield seen
+        finally:
+            x.XSync(display, 0)
+            event = ClientMessage()
+            while x.XPending(display):
+                x.XNextEvent(display, ctypes.byref(event))
+                if event.type == 33 and event.message_type == wanted:
+                    seen.append(list(event.data))
+            x.XCloseDisplay(display)
 
     def spawn(self, args, env=None, **kwargs):
         process = subprocess.Popen(args, env=env or self.env, **kwargs)
@@ -528,23 +577,7 @@ class Window:
     def ask_state(self, add, state):
         """Asks the window manager to add `state` (_NET_WM_STATE_FULLSCREEN, ...) to the window's
         states or to remove it, as a pager does: a client message to the root window."""
-        x = ctypes.CDLL("libX11.so.6")
-        x.XOpenDisplay.restype = ctypes.c_void_p
-        x.XInternAtom.restype = ctypes.c_ulong
-        x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-        x.XDefaultRootWindow.restype = ctypes.c_ulong
-        x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                                 ctypes.c_void_p]
-        for f in (x.XDefaultRootWindow, x.XFlush, x.XCloseDisplay):
-            f.argtypes = [ctypes.c_void_p]
-
-        class ClientMessage(ctypes.Structure):  # XClientMessageEvent, in an XEvent's room
-            _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
-                        ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
-                        ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                        ("format", ctypes.c_int), ("data", ctypes.c_long * 5),
-                        ("room", ctypes.c_long * 12)]
-
+        x = xlib()
         display = x.XOpenDisplay(self.desktop.display.encode())
         assert display, f"cannot open {self.desktop.display}"
         atom = lambda name: x.XInternAtom(display, name.encode(), 0)  # noqa: E731

@@ -335,6 +335,13 @@ class TitleBarTest(unittest.TestCase):
             wait_for("the next tick", lambda: window.title() != title, 3)
             self.assertEqual(window.geometry(), geometry)
             self.assertNotIn("MAXIMIZED", window.state())
+            # The lower edge asks the window manager to move the bottom edge alone
+            # (_NET_WM_MOVERESIZE_SIZE_BOTTOM), not a corner.
+            with desktop.client_messages("_NET_WM_MOVERESIZE") as asked:
+                drag(window, (x + 50, y + MIN_HEIGHT - 2), (x + 50, y + MIN_HEIGHT + 30),
+                     (*CORNER, WIDTH, MAX_HEIGHT))
+            self.assertEqual([message[2] for message in asked], [5])
+            drag(window, (x + 50, y + MAX_HEIGHT - 2), (x + 50, y), geometry)
 
             # The close button ends the program.
             desktop.x("xdotool", "mousemove", str(x + WIDTH - 12), str(y + 12), "click", "1")
